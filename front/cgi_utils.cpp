@@ -1,0 +1,183 @@
+// Process-wide utilities: shell runner, advisory lock, file tests and moves, text
+// replacement and the debug log.
+#include "cgi_utils.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "nvr_root.h"
+
+extern char** environ;
+
+int web_system(const char* command) {
+  if (command == nullptr) return -1;
+  ShellCommand sc = nvr_shell_command(command);
+
+  std::vector<std::string> env_store;
+  std::vector<char*> envp;
+  for (char** e = environ; *e != nullptr; ++e) {
+    if (!sc.path_env.empty() && std::strncmp(*e, "PATH=", 5) == 0) continue;
+    envp.push_back(*e);
+  }
+  if (!sc.path_env.empty()) {
+    env_store.push_back("PATH=" + sc.path_env);
+    envp.push_back(env_store.back().data());
+  }
+  envp.push_back(nullptr);
+
+  char sh[] = "/bin/sh", dash_c[] = "-c";
+  char* argv[] = {sh, dash_c, sc.command.data(), nullptr};
+  pid_t pid;
+  if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv, envp.data()) != 0) return -1;
+  int status;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  if (WIFSIGNALED(status)) return -1;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  return 0;
+}
+
+int file_lock(const char* path) {
+  if (path == nullptr) return -1;
+  int fd = open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return fd;
+  while (lockf(fd, F_LOCK, 0) != 0 && errno == EINTR) {
+  }
+  return fd;
+}
+
+int file_unlock(int fd) {
+  if (fd < 0) return fd;
+  lseek(fd, 0, SEEK_SET);
+  lockf(fd, F_ULOCK, 0);
+  close(fd);
+  return 0;
+}
+
+int IsFileExisted(const char* path) {
+  if (path == nullptr || path[0] == '\0') return -1;
+  struct stat st;
+  return lstat(path, &st) == 0 || stat(path, &st) == 0 ? 0 : -1;
+}
+
+int IsDirExisted(const char* path) {
+  if (path == nullptr || path[0] == '\0') return -1;
+  struct stat st;
+  if (lstat(path, &st) != 0) return -1;
+  return S_ISDIR(st.st_mode) ? 0 : -1;
+}
+
+// Removing and moving go through the system calls, not a shell line: the paths may
+// carry characters a shell would interpret.
+int DeleteFile(const char* path) {
+  if (path == nullptr) return -1;
+  unlink(path);
+  return 0;
+}
+
+int RemoveFile(const char* from, const char* to) {
+  if (from == nullptr || to == nullptr) return -1;
+  (void)move_file(from, to);
+  return 0;
+}
+
+bool move_file(const char* from, const char* to) {
+  if (rename(from, to) == 0) return true;
+  if (errno != EXDEV) return false;
+  int in = open(from, O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  struct stat st;
+  if (fstat(in, &st) != 0) {
+    close(in);
+    return false;
+  }
+  int out = open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777);
+  if (out < 0) {
+    close(in);
+    return false;
+  }
+  char buffer[65536];
+  bool ok = true;
+  for (;;) {
+    ssize_t n = read(in, buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    for (ssize_t done = 0; done < n;) {
+      ssize_t w = write(out, buffer + done, static_cast<size_t>(n - done));
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        ok = false;
+        break;
+      }
+      done += w;
+    }
+    if (!ok) break;
+  }
+  close(in);
+  if (close(out) != 0) ok = false;
+  if (!ok) {
+    unlink(to);
+    return false;
+  }
+  unlink(from);
+  return true;
+}
+
+char* strrpl(char* dst, const char* src, const char* find, const char* replace) {
+  std::size_t flen = std::strlen(find), rlen = std::strlen(replace);
+  char* out = dst;
+  while (*src != '\0') {
+    if (flen > 0 && std::strncmp(src, find, flen) == 0) {
+      std::memcpy(out, replace, rlen);
+      out += rlen;
+      src += flen;
+    } else {
+      *out++ = *src++;
+    }
+  }
+  *out = '\0';
+  return dst;
+}
+
+int cgi_log(const char* unit, int line, const char* function, const char* format, ...) {
+  char message[2048];
+  va_list ap;
+  va_start(ap, format);
+  std::vsnprintf(message, sizeof message, format, ap);
+  va_end(ap);
+
+  std::time_t now = std::time(nullptr);
+  std::tm lt{};
+  localtime_r(&now, &lt);
+  char stamp[64];
+  std::snprintf(stamp, sizeof stamp, "%4d-%02d-%02d %02d:%02d:%02d", lt.tm_year + 1900,
+                lt.tm_mon + 1, lt.tm_mday, lt.tm_hour, lt.tm_min, lt.tm_sec);
+  // Room for the longest parts; the line is cut to 2047 characters afterwards.
+  char text[2048 + 512];
+  std::snprintf(text, sizeof text, "[vorna debug] %s  %s:%d in %s: %s\n", stamp, unit, line,
+                function, message);
+
+  text[2047] = '\0';
+  FILE* f = std::fopen(nvr_path("/mnt/nand/cgi_log.txt").c_str(), "a");
+  if (f == nullptr) return -1;
+  std::fputs(text, f);
+  std::fflush(f);
+  std::fclose(f);
+  return 0;
+}

@@ -1,0 +1,88 @@
+// The resource table: 512 slots of route entries filled by the module tables before
+// main, looked up once per request.
+#include <cstring>
+#include <iterator>
+
+#include "cgi_utils.h"
+#include "webres.h"
+
+namespace {
+
+WebReq g_table[MAX_WEBREQ_COUNT];
+unsigned char g_used[MAX_WEBREQ_COUNT];
+int g_count = 0;
+
+bool same_path(const RoutePath& stored, const char* path) {
+  return std::strncmp(stored.text, path, sizeof stored.text) == 0 &&
+         std::strlen(path) < sizeof stored.text;
+}
+
+}  // namespace
+
+int WebResRegister(const WebReq* entries, int count) {
+  if (entries == nullptr || count <= 0) return -1;
+  if (g_count + count >= MAX_WEBREQ_COUNT) {
+    cgi_log("dispatchreq", 62, "", "%s",
+            "[quel debug] WEBREQ exceeded maximum value(MAX_WEBREQ_COUNT)");
+    return -1;
+  }
+  int next = 0;
+  for (int slot = 0; slot < MAX_WEBREQ_COUNT && next < count; ++slot) {
+    if (g_used[slot]) continue;
+    std::memcpy(&g_table[slot], &entries[next++], sizeof(WebReq));
+    g_used[slot] = 1;
+    ++g_count;
+  }
+  return 0;
+}
+
+int WebResUnregister(const WebReq* entries, int count) {
+  if (entries == nullptr || count <= 0) return -1;
+  for (int slot = 0; slot < MAX_WEBREQ_COUNT; ++slot) {
+    if (!g_used[slot]) continue;
+    for (int i = 0; i < count; ++i) {
+      if (std::strncmp(g_table[slot].path.text, entries[i].path.text, sizeof(RoutePath)) == 0) {
+        g_table[slot] = WebReq{};
+        g_used[slot] = 0;
+        --g_count;
+        break;
+      }
+    }
+  }
+  return 0;
+}
+
+const WebReq* FindWebRes(const char* path) {
+  if (path == nullptr) return nullptr;
+  for (const WebReq& e : g_table)
+    if (same_path(e.path, path)) return &e;
+  return nullptr;
+}
+
+int DispatchWebReq(const char* path, char* text) {
+  if (path == nullptr) return -1;
+  for (int slot = 0; slot < MAX_WEBREQ_COUNT; ++slot) {
+    if (!g_used[slot] || !same_path(g_table[slot].path, path)) continue;
+    // A path whose handler is not built yet is served like an unknown one.
+    if (g_table[slot].handler == nullptr) return -1;
+    return g_table[slot].handler(text);
+  }
+  return -1;
+}
+
+int webres_used_count() { return g_count; }
+
+void webres_reset() {
+  for (WebReq& e : g_table) e = WebReq{};
+  std::memset(g_used, 0, sizeof g_used);
+  g_count = 0;
+}
+
+void register_module_routes() {
+  for (const ModuleRoutes* m : kModuleRoutes) WebResRegister(m->entries, m->count);
+}
+
+void unregister_module_routes() {
+  for (int i = static_cast<int>(std::size(kModuleRoutes)) - 1; i >= 0; --i)
+    WebResUnregister(kModuleRoutes[i]->entries, kModuleRoutes[i]->count);
+}

@@ -1,0 +1,49 @@
+// The resource table: request paths ("/1000", "/vb.htm") and the handlers that serve
+// them. Every module has one constexpr route table; the front end registers them in
+// a fixed module order before main and unregisters them after it.
+#pragma once
+
+#include <cstddef>
+
+// A handler serves one request. `text` is the writable request text owned by the
+// front end; the result is never read.
+using WebHandler = int (*)(char* text);
+
+// A route path: at most seven characters, refused at compile time when longer.
+struct RoutePath {
+  char text[8];
+
+  template <std::size_t N>
+  consteval RoutePath(const char (&s)[N]) : text{} {
+    static_assert(N <= 8, "a route path has at most seven characters");
+    for (std::size_t i = 0; i + 1 < N; ++i) text[i] = s[i];
+  }
+  constexpr RoutePath() : text{} {}
+};
+
+struct WebReq {
+  RoutePath path;
+  WebHandler handler;  // null until the path's handler is built: served like an unknown path
+};
+
+struct ModuleRoutes {
+  const char* name;
+  const WebReq* entries;
+  int count;
+};
+
+inline constexpr int MAX_WEBREQ_COUNT = 512;
+
+int WebResRegister(const WebReq* entries, int count);
+int WebResUnregister(const WebReq* entries, int count);
+const WebReq* FindWebRes(const char* path);
+int DispatchWebReq(const char* path, char* text);
+
+// The eleven module tables in registration order.
+extern const ModuleRoutes* const kModuleRoutes[11];
+void register_module_routes();    // in order, before main
+void unregister_module_routes();  // in reverse order, after main
+
+// For tests: the number of slots in use, and a way to start from an empty table.
+int webres_used_count();
+void webres_reset();
