@@ -136,6 +136,10 @@ int cgi_start_ipc(dv_sock_callback callback, int type, int length, const void* p
 // `value` is ignored. Returns 0.
 int cgi_stop_ipc(int value);
 
+// Clears g_callback_done and frees the response claim: the start of an exchange.
+// cgi_start_ipc does it before sending; tests of answer callbacks call it directly.
+void cgi_ipc_begin_exchange();
+
 // Claims the right to write this exchange's response. True for exactly one caller per
 // cgi_start_ipc (and once before any exchange); every callback that writes calls it
 // first and writes nothing when it returns false.

@@ -41,7 +41,7 @@ void sleep_us(long us) {
 
 // A decimal text within [low, high], or nothing.
 std::optional<long> parse_bounded(const char* text, long low, long high) {
-  if (text == nullptr || *text == '\0') return std::nullopt;
+  if (text == nullptr || *text < '0' || *text > '9') return std::nullopt;
   char* end = nullptr;
   errno = 0;
   long v = std::strtol(text, &end, 10);
@@ -96,6 +96,11 @@ bool cgi_claim_response() {
   return g_response_claim.compare_exchange_strong(open, 1);
 }
 
+void cgi_ipc_begin_exchange() {
+  g_response_claim = 0;
+  g_callback_done = 0;
+}
+
 int cgi_start_ipc(dv_sock_callback callback, int type, int length, const void* payload,
                   int no_wait) {
   if (callback == nullptr) return -1;
@@ -103,8 +108,7 @@ int cgi_start_ipc(dv_sock_callback callback, int type, int length, const void* p
 
   // A core that is not listening yet is retried by the sends below.
   (void)dv_sock_init(callback, 0, 3, kCoreSocketPath);
-  g_response_claim = 0;
-  g_callback_done = 0;
+  cgi_ipc_begin_exchange();
 
   for (int attempt = 0; attempt < timing.send_attempts; ++attempt) {
     int rc = dv_sock_send_msg(static_cast<int>(kDvCoreId), type, payload, length, 0);
