@@ -74,6 +74,8 @@ std::string apply_option(std::string_view word, AnswerStep& step) {
     step.builder = std::string(value);
     return "";
   }
+  if (key != "answer" && key != "delay_ms" && key != "repeat" && key != "magic" && key != "length")
+    return "unknown option '" + std::string(key) + "'";
   auto number = parse_number(value);
   if (!number) return "bad number in '" + std::string(word) + "'";
   if (key == "answer") {
@@ -86,10 +88,8 @@ std::string apply_option(std::string_view word, AnswerStep& step) {
     step.repeat = *number;
   } else if (key == "magic") {
     step.magic = *number;
-  } else if (key == "length") {
-    step.length = *number;
   } else {
-    return "unknown option '" + std::string(key) + "'";
+    step.length = *number;
   }
   return "";
 }
