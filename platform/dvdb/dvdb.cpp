@@ -78,6 +78,12 @@ std::string key_condition(const Target& t) {
   return s;
 }
 
+// A table of that name that lacks the kind's key columns belongs to something else.
+[[nodiscard]] bool has_keys(const Target& t, const Columns& cols) {
+  if (cols.has(t.kind->key.column) && (!t.two_keys || cols.has(t.kind->key2.column))) return true;
+  return fail("table " + t.table + " lacks its key columns");
+}
+
 // Creates the table or adds the columns it lacks. Inside a write transaction.
 [[nodiscard]] bool ensure_table(const Target& t) {
   Columns cols;
@@ -94,8 +100,7 @@ std::string key_condition(const Target& t) {
     sql += ", PRIMARY KEY (" + key_list(t) + "))";
     return store_db::exec(t.db, sql.c_str());
   }
-  if (!cols.has(kind.key.column) || (t.two_keys && !cols.has(kind.key2.column)))
-    return fail("table " + t.table + " lacks its key columns");
+  if (!has_keys(t, cols)) return false;
   for (int i = 0; i < kind.field_count; ++i) {
     const FieldDesc& f = kind.fields[i];
     if (is_key_column(kind, f) || cols.has(f.name)) continue;
@@ -224,8 +229,7 @@ void bind_key(sqlite3_stmt* st, const Target& t, RecordKey key) {
   Columns cols;
   if (!store_db::table_columns(t.db, t.table, &cols)) return false;
   if (!cols.exists) return true;
-  if (!cols.has(t.kind->key.column) || (t.two_keys && !cols.has(t.kind->key2.column)))
-    return fail("table " + t.table + " lacks its key columns");
+  if (!has_keys(t, cols)) return false;
   auto fields = readable_fields(t, cols);
   Statement st(t.db, "SELECT " + select_list(t, fields) + " FROM " + quote(t.table) + " WHERE " +
                          key_condition(t));
@@ -332,6 +336,7 @@ int list_impl(const char* store, const RecordKind& kind, const int64_t* first, v
     *count = slots;
     return 0;
   }
+  if (!has_keys(t, cols)) return -1;
   auto fields = readable_fields(t, cols);
   std::string where = quote(kind.key.column) + " BETWEEN ?1 AND ?2";
   if (t.two_keys) where += " AND " + quote(kind.key2.column) + " BETWEEN ?3 AND ?4";
@@ -377,6 +382,7 @@ int find_impl(const char* store, const RecordKind& kind, const char* field, void
   Columns cols;
   if (!tx.begin(false) || !store_db::table_columns(t.db, t.table, &cols)) return -1;
   if (!cols.exists || !cols.has(f->name)) return fail("not found"), -1;
+  if (!has_keys(t, cols)) return -1;
   auto fields = readable_fields(t, cols);
   Statement st(t.db, "SELECT " + select_list(t, fields) + " FROM " + quote(t.table) + " WHERE " +
                          quote(f->name) + "=?1 ORDER BY " + key_list(t) + " LIMIT 1");
@@ -481,6 +487,7 @@ int store_count(const char* store, const RecordKind& kind, int* count, const cha
   Columns cols;
   if (!tx.begin(false) || !store_db::table_columns(t.db, t.table, &cols)) return -1;
   if (!cols.exists) return 0;
+  if (!has_keys(t, cols)) return -1;
   std::string sql = "SELECT count(*) FROM " + quote(t.table) + " WHERE " + quote(kind.key.column) +
                     " BETWEEN ?1 AND ?2";
   if (f != nullptr) {

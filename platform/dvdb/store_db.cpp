@@ -53,6 +53,9 @@ sqlite3* open(const char* store) {
   }
   sqlite3_busy_timeout(db, kStoreBusyTimeoutMs);
   sqlite3_extended_result_codes(db, 1);
+  // A quoted name that matches no column must be an error, not a string literal.
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
   // Also the first read of the file: a file that is not a database fails here.
   if (sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) != SQLITE_OK) {
     fail("cannot use " + path, db);
