@@ -41,8 +41,11 @@ inline constexpr const char* kStoreMain = "/mnt/nand/app/dvdb.db";  // settings 
 inline constexpr const char* kStoreAnpr = "/mnt/nand/app/anpr.db";  // licence-plate lists
 inline constexpr const char* kStoreOem = "/mnt/nand2/oem.db";       // accounts of a customised build
 
-// How long a call waits for another process's write before it fails.
-inline constexpr int kStoreBusyTimeoutMs = 5000;
+// How long a call waits for other processes' writes before it fails. Waiting writers are
+// not served in order (each retries when it wakes), so under a burst of writers one may
+// wait for most of the burst; the limit is long enough to outlast any burst of request
+// processes and still ends a wait on a store that a hung process keeps locked.
+inline constexpr int kStoreBusyTimeoutMs = 30000;
 
 // Reads the record at `key` into `record` (kind.size bytes). 0 when read (also for a
 // record never written, which reads as defaults: *stored is then false), -1 on failure.

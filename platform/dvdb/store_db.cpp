@@ -6,6 +6,7 @@
 // already in WAL mode the statement only reads the header.
 #include "store_db.h"
 
+#include <cstdlib>
 #include <map>
 
 #include "dvdb.h"
@@ -62,6 +63,13 @@ sqlite3* open(const char* store) {
     sqlite3_close(db);
     return nullptr;
   }
+  // Keep the WAL file when the last connection closes: the next request process then
+  // finds it in place instead of creating it again.
+  int persist = 1;
+  sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
+  // Closing at exit lets the last process out fold the WAL back into the database.
+  static const bool closed_at_exit = std::atexit(store_close_all) == 0;
+  (void)closed_at_exit;
   map.emplace(store, db);
   return db;
 }

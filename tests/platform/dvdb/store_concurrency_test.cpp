@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kWriters = 50;
 constexpr int kReaders = 10;
-constexpr int kRounds = 4;
+constexpr int kRounds = 3;
 
 TEST(StoreConcurrencyTest, FiftyWritersAndTenReadersAtOnce) {
   nvrtest::TempRoot root;
