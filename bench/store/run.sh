@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Whole-process time of one store read: store_probe (a request process reading one
-# account through our store) beside sqlite_probe (the same row in the fewest SQLite
-# calls) and empty_probe (starting a process at all). Each is started RUNS times in a
-# row after a warm-up; the figures are the wall time of each whole process.
+# account through our store) beside sqlite_probe (a C program reading the same row in the
+# fewest SQLite calls), runtime_probe (store_probe's libraries loaded, nothing read) and
+# empty_probe (starting a process at all). Each is started RUNS times, the four taking
+# turns, after a warm-up; the figures are the wall time and the CPU time of each whole
+# process (the CPU time suffers less when other work shares the machine).
 #
 # Usage: bench/store/run.sh [BUILD_DIR] [RUNS]    (defaults: build, 200)
 set -euo pipefail
@@ -10,7 +12,7 @@ cd "$(dirname "$0")/../.."
 build=${1:-build}
 runs=${2:-200}
 bin=$build/bin
-for p in nvrdb store_probe sqlite_probe empty_probe spawn_timer; do
+for p in nvrdb store_probe sqlite_probe runtime_probe empty_probe spawn_timer; do
   [ -x "$bin/$p" ] || { echo "missing $bin/$p: build first (cmake --build $build)" >&2; exit 1; }
 done
 
@@ -19,8 +21,6 @@ trap 'rm -rf "$root"' EXIT
 export NVR_ROOT=$root
 "$bin/nvrdb" init
 
-for p in empty_probe sqlite_probe store_probe; do
-  "$bin/spawn_timer" 20 "$bin/$p" >/dev/null   # warm the page cache
-  printf '%-13s ' "$p"
-  "$bin/spawn_timer" "$runs" "$bin/$p"
-done
+probes=("$bin/empty_probe" "$bin/sqlite_probe" "$bin/runtime_probe" "$bin/store_probe")
+"$bin/spawn_timer" 20 "${probes[@]}" >/dev/null   # warm the page cache
+"$bin/spawn_timer" "$runs" "${probes[@]}"

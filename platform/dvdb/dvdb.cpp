@@ -5,6 +5,7 @@
 #include <json-c/json.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -121,10 +122,38 @@ std::vector<const FieldDesc*> readable_fields(const Target& t, const Columns& co
   return out;
 }
 
+
 std::string select_list(const Target& t, const std::vector<const FieldDesc*>& fields) {
   std::string s = key_list(t);
   for (const FieldDesc* f : fields) s += "," + quote(f->name);
   return s;
+}
+
+// Prepares "SELECT <keys and field columns> FROM <table> <tail>" over the columns the
+// table has. The usual table -- one with every column of the kind -- costs one prepare;
+// only when that fails are the table's columns looked up. *exists is false, and nothing
+// prepared, when there is no such table; `needed` names a column that must exist.
+[[nodiscard]] bool prepare_select(const Target& t, const std::string& tail,
+                                  std::vector<const FieldDesc*>* fields,
+                                  std::optional<Statement>* st, bool* exists,
+                                  const char* needed = nullptr) {
+  fields->clear();
+  for (int i = 0; i < t.kind->field_count; ++i)
+    if (!is_key_column(*t.kind, t.kind->fields[i])) fields->push_back(&t.kind->fields[i]);
+  *exists = true;
+  st->emplace(t.db, "SELECT " + select_list(t, *fields) + " FROM " + quote(t.table) + " " + tail);
+  if ((*st)->ok()) return true;
+
+  st->reset();
+  Columns cols;
+  if (!store_db::table_columns(t.db, t.table, &cols)) return false;
+  *exists = cols.exists;
+  if (!cols.exists) return true;
+  if (!has_keys(t, cols)) return false;
+  if (needed != nullptr && !cols.has(needed)) return fail(std::string("no column ") + needed);
+  *fields = readable_fields(t, cols);
+  st->emplace(t.db, "SELECT " + select_list(t, *fields) + " FROM " + quote(t.table) + " " + tail);
+  return (*st)->ok();
 }
 
 // One column value into its field; NULL keeps the default. Store contents are not
@@ -226,18 +255,15 @@ void bind_key(sqlite3_stmt* st, const Target& t, RecordKey key) {
 [[nodiscard]] bool read_locked(const Target& t, RecordKey key, void* record, bool* stored) {
   record_reset(*t.kind, record, key);
   *stored = false;
-  Columns cols;
-  if (!store_db::table_columns(t.db, t.table, &cols)) return false;
-  if (!cols.exists) return true;
-  if (!has_keys(t, cols)) return false;
-  auto fields = readable_fields(t, cols);
-  Statement st(t.db, "SELECT " + select_list(t, fields) + " FROM " + quote(t.table) + " WHERE " +
-                         key_condition(t));
-  if (!st.ok()) return false;
-  bind_key(st.get(), t, key);
-  int rc = st.step();
+  std::vector<const FieldDesc*> fields;
+  std::optional<Statement> st;
+  bool exists;
+  if (!prepare_select(t, "WHERE " + key_condition(t), &fields, &st, &exists)) return false;
+  if (!exists) return true;
+  bind_key(st->get(), t, key);
+  int rc = st->step();
   if (rc == SQLITE_ROW) {
-    row_to_record(t, st.get(), fields, record);
+    row_to_record(t, st->get(), fields, record);
     *stored = true;
     return true;
   }
@@ -329,36 +355,35 @@ int list_impl(const char* store, const RecordKind& kind, const int64_t* first, v
       record_reset(kind, element(i), key);
     }
   }
+  std::string where = "WHERE " + quote(kind.key.column) + " BETWEEN ?1 AND ?2";
+  if (t.two_keys) where += " AND " + quote(kind.key2.column) + " BETWEEN ?3 AND ?4";
+  if (first != nullptr) where += " AND " + quote(kind.key.column) + "=?5";
   Transaction tx(t.db);
-  Columns cols;
-  if (!tx.begin(false) || !store_db::table_columns(t.db, t.table, &cols)) return -1;
-  if (!cols.exists || capacity == 0) {
+  std::vector<const FieldDesc*> fields;
+  std::optional<Statement> st;
+  bool exists;
+  if (!tx.begin(false) || !prepare_select(t, where + " ORDER BY " + key_list(t), &fields, &st, &exists))
+    return -1;
+  if (!exists || capacity == 0) {
     *count = slots;
     return 0;
   }
-  if (!has_keys(t, cols)) return -1;
-  auto fields = readable_fields(t, cols);
-  std::string where = quote(kind.key.column) + " BETWEEN ?1 AND ?2";
-  if (t.two_keys) where += " AND " + quote(kind.key2.column) + " BETWEEN ?3 AND ?4";
-  if (first != nullptr) where += " AND " + quote(kind.key.column) + "=?5";
-  Statement st(t.db, "SELECT " + select_list(t, fields) + " FROM " + quote(t.table) + " WHERE " +
-                         where + " ORDER BY " + key_list(t));
-  if (!st.ok()) return -1;
-  sqlite3_bind_int64(st.get(), 1, kind.key.min);
-  sqlite3_bind_int64(st.get(), 2, kind.key.max);
+  sqlite3_stmt* s = st->get();
+  sqlite3_bind_int64(s, 1, kind.key.min);
+  sqlite3_bind_int64(s, 2, kind.key.max);
   if (t.two_keys) {
-    sqlite3_bind_int64(st.get(), 3, kind.key2.min);
-    sqlite3_bind_int64(st.get(), 4, kind.key2.max);
+    sqlite3_bind_int64(s, 3, kind.key2.min);
+    sqlite3_bind_int64(s, 4, kind.key2.max);
   }
-  if (first != nullptr) sqlite3_bind_int64(st.get(), 5, *first);
+  if (first != nullptr) sqlite3_bind_int64(s, 5, *first);
   int n = 0, rc;
-  while ((rc = st.step()) == SQLITE_ROW) {
+  while ((rc = st->step()) == SQLITE_ROW) {
     if (kind.list_every_slot) {
-      int64_t slot = sqlite3_column_int64(st.get(), slot_column) - slot_key.min;
-      if (slot >= 0 && slot < slots) row_to_record(t, st.get(), fields, element(static_cast<int>(slot)));
+      int64_t slot = sqlite3_column_int64(s, slot_column) - slot_key.min;
+      if (slot >= 0 && slot < slots) row_to_record(t, s, fields, element(static_cast<int>(slot)));
     } else {
       if (n >= capacity) break;
-      row_to_record(t, st.get(), fields, element(n++));
+      row_to_record(t, s, fields, element(n++));
     }
   }
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) return fail("cannot list " + t.table, t.db), -1;
@@ -379,18 +404,18 @@ int find_impl(const char* store, const RecordKind& kind, const char* field, void
   Target t;
   if (!prepare_target(store, kind, table, &t)) return -1;
   Transaction tx(t.db);
-  Columns cols;
-  if (!tx.begin(false) || !store_db::table_columns(t.db, t.table, &cols)) return -1;
-  if (!cols.exists || !cols.has(f->name)) return fail("not found"), -1;
-  if (!has_keys(t, cols)) return -1;
-  auto fields = readable_fields(t, cols);
-  Statement st(t.db, "SELECT " + select_list(t, fields) + " FROM " + quote(t.table) + " WHERE " +
-                         quote(f->name) + "=?1 ORDER BY " + key_list(t) + " LIMIT 1");
-  if (!st.ok()) return -1;
-  bind(st.get());
-  int rc = st.step();
+  std::vector<const FieldDesc*> fields;
+  std::optional<Statement> st;
+  bool exists;
+  if (!tx.begin(false) ||
+      !prepare_select(t, "WHERE " + quote(f->name) + "=?1 ORDER BY " + key_list(t) + " LIMIT 1",
+                      &fields, &st, &exists, f->name))
+    return -1;
+  if (!exists) return fail("not found"), -1;
+  bind(st->get());
+  int rc = st->step();
   if (rc == SQLITE_ROW) {
-    row_to_record(t, st.get(), fields, record);
+    row_to_record(t, st->get(), fields, record);
     return tx.commit() ? 0 : -1;
   }
   if (rc != SQLITE_DONE) fail("cannot read " + t.table, t.db);

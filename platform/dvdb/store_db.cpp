@@ -63,11 +63,8 @@ sqlite3* open(const char* store) {
     sqlite3_close(db);
     return nullptr;
   }
-  // Keep the WAL file when the last connection closes: the next request process then
-  // finds it in place instead of creating it again.
-  int persist = 1;
-  sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
-  // Closing at exit lets the last process out fold the WAL back into the database.
+  // Closing at exit lets the last process out fold the WAL back into the database and
+  // remove it, so that the next process need not read it through before its first read.
   static const bool closed_at_exit = std::atexit(store_close_all) == 0;
   (void)closed_at_exit;
   map.emplace(store, db);
