@@ -9,20 +9,13 @@
 #include <vector>
 
 #include "record_json.h"
+#include "support/store_fixture.h"
 #include "support/temp_root.h"
 
 namespace {
 
-class UserRecordTest : public ::testing::Test {
+class UserRecordTest : public nvrtest::StoreFixture {
  protected:
-  void SetUp() override {
-    nvrtest::process_temp_root();
-    store_ = "/mnt/nand/app/" +
-             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".db";
-  }
-  void TearDown() override { store_close_all(); }
-  const char* store() const { return store_.c_str(); }
-  std::string store_;
 };
 
 UserRecord account(const char* name, int type = 1) {

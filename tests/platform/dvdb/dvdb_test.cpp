@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "sample_kinds.h"
+#include "support/store_fixture.h"
 #include "support/temp_root.h"
 
 using sample::Entry;
@@ -23,14 +24,8 @@ using sample::Linkage;
 
 namespace {
 
-class StoreTest : public ::testing::Test {
+class StoreTest : public nvrtest::StoreFixture {
  protected:
-  void SetUp() override {
-    nvrtest::process_temp_root();
-    store_ = "/mnt/nand/app/" +
-             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".db";
-  }
-  void TearDown() override { store_close_all(); }
 
   // Runs SQL on the database file directly, as the sqlite3 shell would.
   std::string sql(const std::string& statement) {
@@ -53,8 +48,6 @@ class StoreTest : public ::testing::Test {
     return out;
   }
 
-  const char* store() const { return store_.c_str(); }
-  std::string store_;
 };
 
 std::unique_ptr<Everything> full_record(int32_t tag) {

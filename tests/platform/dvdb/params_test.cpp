@@ -6,26 +6,19 @@
 
 #include "dvdb.h"
 #include "dvstd.h"
+#include "support/store_fixture.h"
 #include "support/temp_root.h"
 
 namespace {
 
-class ParamsTest : public ::testing::Test {
+class ParamsTest : public nvrtest::StoreFixture {
  protected:
-  void SetUp() override {
-    nvrtest::process_temp_root();
-    store_ = "/mnt/nand/app/" +
-             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".db";
-  }
-  void TearDown() override { store_close_all(); }
-  const char* store() const { return store_.c_str(); }
   std::string text(const char* key, const char* fallback, int size = 64, int* rc = nullptr) {
     char buffer[64] = "garbage";
     int r = get_param_value(store(), key, buffer, size, fallback);
     if (rc != nullptr) *rc = r;
     return buffer;
   }
-  std::string store_;
 };
 
 TEST_F(ParamsTest, AMissingKeyReadsAsTheDefault) {

@@ -12,6 +12,7 @@
 #include "dvdb.h"
 #include "dvstd.h"
 #include "sample_kinds.h"
+#include "support/store_fixture.h"
 #include "support/temp_root.h"
 
 namespace {
@@ -104,19 +105,12 @@ void install_fault_vfs() {
   ASSERT_EQ(sqlite3_vfs_register(&g_fault_vfs, 1), SQLITE_OK);
 }
 
-class StoreFaultTest : public ::testing::Test {
+class StoreFaultTest : public nvrtest::StoreFixture {
  protected:
-  void SetUp() override {
-    nvrtest::process_temp_root();
-    store_ = "/mnt/nand/app/" +
-             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".db";
-  }
   void TearDown() override {
     g_countdown = -1;
-    store_close_all();
+    StoreFixture::TearDown();
   }
-  const char* store() const { return store_.c_str(); }
-  std::string store_;
 };
 
 std::unique_ptr<Everything> tagged(int tag) {
