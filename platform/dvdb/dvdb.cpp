@@ -27,16 +27,19 @@ struct Target {
   bool two_keys = false;
 };
 
+// Checks the call's arguments and opens the store. For a read of a store file that does
+// not exist, t->db stays null and the call reads as never written.
 [[nodiscard]] bool prepare_target(const char* store, const RecordKind& kind, const char* table,
-                                  Target* t) {
+                                  Target* t, bool for_write = false) {
   if (store == nullptr) return fail("no store path");
   if (!record_kind_is_valid(kind) || kind.key.column == nullptr)
     return fail("not a storable record kind");
   const char* name = table != nullptr ? table : kind.name;
   if (!record_detail::is_identifier(name) || std::strncmp(name, "sqlite_", 7) == 0)
     return fail("bad table name");
-  t->db = store_db::open(store);
-  if (t->db == nullptr) return false;
+  bool missing = false;
+  t->db = store_db::open(store, for_write, &missing);
+  if (t->db == nullptr && !missing) return false;
   t->kind = &kind;
   t->table = name;
   t->two_keys = kind.key2.column != nullptr;
@@ -312,7 +315,7 @@ template <typename Body>
 int with_write(const char* store, const RecordKind& kind, const char* table, Body body) {
   std::lock_guard<std::mutex> guard(store_db::lock());
   Target t;
-  if (!prepare_target(store, kind, table, &t)) return -1;
+  if (!prepare_target(store, kind, table, &t, true)) return -1;
   Transaction tx(t.db);
   if (!tx.begin(true) || !ensure_table(t) || !body(t) || !tx.commit()) return -1;
   return 0;
@@ -347,13 +350,18 @@ int list_impl(const char* store, const RecordKind& kind, const int64_t* first, v
 
   int slots = 0;
   if (kind.list_every_slot) {
-    int64_t span = slot_key.max - slot_key.min + 1;
-    slots = span < capacity ? static_cast<int>(span) : capacity;
+    // Unsigned: a range as wide as int64_t must not overflow.
+    uint64_t span = static_cast<uint64_t>(slot_key.max) - static_cast<uint64_t>(slot_key.min);
+    slots = span < static_cast<uint64_t>(capacity) ? static_cast<int>(span) + 1 : capacity;
     for (int i = 0; i < slots; ++i) {
       RecordKey key = first != nullptr ? RecordKey(*first, slot_key.min + i)
                                        : RecordKey(slot_key.min + i, 0);
       record_reset(kind, element(i), key);
     }
+  }
+  if (t.db == nullptr) {
+    *count = slots;
+    return 0;
   }
   std::string where = "WHERE " + quote(kind.key.column) + " BETWEEN ?1 AND ?2";
   if (t.two_keys) where += " AND " + quote(kind.key2.column) + " BETWEEN ?3 AND ?4";
@@ -403,6 +411,7 @@ int find_impl(const char* store, const RecordKind& kind, const char* field, void
   std::lock_guard<std::mutex> guard(store_db::lock());
   Target t;
   if (!prepare_target(store, kind, table, &t)) return -1;
+  if (t.db == nullptr) return fail("not found"), -1;
   Transaction tx(t.db);
   std::vector<const FieldDesc*> fields;
   std::optional<Statement> st;
@@ -433,6 +442,7 @@ int store_read(const char* store, const RecordKind& kind, RecordKey key, void* r
   std::lock_guard<std::mutex> guard(store_db::lock());
   Target t;
   if (!prepare_target(store, kind, table, &t) || !key_in_range(kind, key)) return -1;
+  if (t.db == nullptr) return 0;
   Transaction tx(t.db);
   bool found = false;
   if (!tx.begin(false) || !read_locked(t, key, record, &found) || !tx.commit()) {
@@ -508,6 +518,7 @@ int store_count(const char* store, const RecordKind& kind, int* count, const cha
   std::lock_guard<std::mutex> guard(store_db::lock());
   Target t;
   if (!prepare_target(store, kind, table, &t)) return -1;
+  if (t.db == nullptr) return 0;
   Transaction tx(t.db);
   Columns cols;
   if (!tx.begin(false) || !store_db::table_columns(t.db, t.table, &cols)) return -1;

@@ -2,8 +2,9 @@
 // request processes and the core daemon share.
 //
 // Store paths are the recorder's system paths below (the first argument of every call);
-// the store resolves them under NVR_ROOT itself. A database file is created on first use
-// and opened once per process, lazily, in WAL mode with a busy timeout, so that readers
+// the store resolves them under NVR_ROOT itself. A database file is created by the first
+// write (a read of a missing file reads as never written and creates nothing: the mere
+// existence of "/mnt/nand2/oem.db" marks a customised build) and opened once per process, lazily, in WAL mode with a busy timeout, so that readers
 // never wait and writers queue for each other. Every call is one transaction: a crash
 // never leaves half a record, and a copy to many channels happens entirely or not at all.
 //
@@ -17,7 +18,8 @@
 // Never-written rule: a record that was never written reads as its kind's factory
 // defaults (the kind's `defaults`, or all zero), with its key fields set to the key. A
 // read reports this through `stored` and still returns 0; a missing table or a missing
-// database file count as never written. A failed read also leaves the defaults in the
+// database file count as never written (lists are then empty or all defaults, finds
+// find nothing, counts are 0, parameters read as their defaults). A failed read also leaves the defaults in the
 // record, so that callers which use the record regardless see sensible values.
 //
 // Results: every call returns 0 on success and -1 on failure, and never 0 for a write

@@ -6,6 +6,9 @@
 // already in WAL mode the statement only reads the header.
 #include "store_db.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <map>
 
@@ -38,12 +41,18 @@ bool fail(std::string_view what, sqlite3* db) {
   return false;
 }
 
-sqlite3* open(const char* store) {
+sqlite3* open(const char* store, bool for_write, bool* missing) {
+  *missing = false;
   auto& map = connections();
   auto it = map.find(store);
   if (it != map.end()) return it->second;
 
   std::string path = nvr_path(store);
+  struct stat st;
+  if (!for_write && stat(path.c_str(), &st) != 0 && errno == ENOENT) {
+    *missing = true;
+    return nullptr;
+  }
   sqlite3* db = nullptr;
   int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                            nullptr);

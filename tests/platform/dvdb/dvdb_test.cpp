@@ -125,6 +125,29 @@ TEST_F(StoreTest, ARecordNeverWrittenReadsAsTheKindsDefaults) {
   EXPECT_EQ(std::memcmp(r.get(), zero.get(), sizeof(Everything)), 0);
 }
 
+TEST_F(StoreTest, ReadingAStoreThatWasNeverWrittenCreatesNoFile) {
+  Entry e;
+  bool stored = true;
+  ASSERT_EQ(store_read(store(), kEntryKind, 2, &e, &stored), 0);
+  EXPECT_FALSE(stored);
+  EXPECT_EQ(e.level, 9);
+  Entry list[3];
+  int count = -1;
+  ASSERT_EQ(store_list(store(), kEntryKind, list, 3, &count), 0);
+  EXPECT_EQ(count, 0);
+  std::vector<Everything> slots(4);
+  ASSERT_EQ(store_list(store(), kEverythingKind, slots.data(), 4, &count), 0);
+  EXPECT_EQ(count, 4);
+  EXPECT_EQ(slots[3].channel, 3);
+  ASSERT_EQ(store_count(store(), kEntryKind, &count), 0);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(store_find(store(), kEntryKind, "name", "x", &e), -1);
+  EXPECT_FALSE(nvrtest::process_temp_root().exists(store_));
+
+  ASSERT_EQ(store_write(store(), kEntryKind, 2, &e), 0);
+  EXPECT_TRUE(nvrtest::process_temp_root().exists(store_));
+}
+
 TEST_F(StoreTest, KeysOutsideTheKindsRangeAreRefused) {
   Entry e{};
   struct Case {

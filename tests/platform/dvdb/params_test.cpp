@@ -27,6 +27,7 @@ TEST_F(ParamsTest, AMissingKeyReadsAsTheDefault) {
   EXPECT_EQ(text("hardware_version", "V1.1", 64, &rc), "V1.1");
   EXPECT_EQ(rc, -1);
   EXPECT_EQ(check_param_key(store(), "max_cameras"), 1);
+  EXPECT_FALSE(nvrtest::process_temp_root().exists(store_));  // reads create no store file
 }
 
 TEST_F(ParamsTest, IntegersAndTextsReadAsEachOther) {
