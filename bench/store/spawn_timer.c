@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     double* c = cpu + (size_t)p * (size_t)runs;
     qsort(v, (size_t)runs, sizeof(double), compare);
     qsort(c, (size_t)runs, sizeof(double), compare);
-    printf("%-13s wall median %6.0f  p10 %6.0f  p90 %6.0f  min %6.0f  max %6.0f | "
+    printf("%-17s wall median %6.0f  p10 %6.0f  p90 %6.0f  min %6.0f  max %6.0f | "
            "cpu median %6.0f  p10 %6.0f  p90 %6.0f  (us, %d runs)\n",
            basename(argv[2 + p]), v[runs / 2], v[runs / 10], v[runs * 9 / 10], v[0],
            v[runs - 1], c[runs / 2], c[runs / 10], c[runs * 9 / 10], runs);
