@@ -4,6 +4,7 @@
 // listens on the socket under the root and appends to its journal.
 //
 //   coresim [--root DIR] [--scenario FILE]... [--journal PATH]
+//   coresim --help        (lists the payload builders)
 //
 // --root sets the root as NVR_ROOT does (default: NVR_ROOT). The socket is
 // "/var/run/dvsocket" under the root; the journal defaults to
@@ -199,6 +200,9 @@ int main(int argc, char** argv) {
       scenarios.emplace_back(argv[++i]);
     } else if (arg == "--journal" && has_value) {
       journal_path = argv[++i];
+    } else if (arg == "--help") {
+      usage();
+      return 0;
     } else {
       usage();
       return 2;

@@ -130,9 +130,10 @@ TEST(IpcRouteAnswer, RoutesByTypeWithRecordCount) {
     EXPECT_EQ(g_payload != nullptr, c.payload_passed);
   }
   // The dispatching callback made from the table behaves the same.
+  constexpr dv_sock_callback on_test_ipc_callback = ipc_router<kRoutes>;
   g_count = -1;
   auto h = header(8300, 64);
-  ipc_router<kRoutes>(nullptr, h.data(), payload);
+  on_test_ipc_callback(nullptr, h.data(), payload);
   EXPECT_EQ(g_count, 1);
 }
 
