@@ -36,6 +36,7 @@
 #include <thread>
 
 #include "builders.h"
+#include "modules.h"
 #include "dvsocket.h"
 #include "nvr_root.h"
 #include "scenario.h"
@@ -181,9 +182,13 @@ void usage() {
   std::fprintf(stderr,
                "usage: coresim [--root DIR] [--scenario FILE]... [--journal PATH]\n"
                "builders:\n");
-  for (const auto& b : coresim_builders())
-    std::fprintf(stderr, "  %-14.*s %.*s\n", static_cast<int>(b.name.size()), b.name.data(),
-                 static_cast<int>(b.about.size()), b.about.data());
+  auto list = [](std::span<const NamedBuilder> builders) {
+    for (const auto& b : builders)
+      std::fprintf(stderr, "  %-14.*s %.*s\n", static_cast<int>(b.name.size()), b.name.data(),
+                   static_cast<int>(b.about.size()), b.about.data());
+  };
+  list(coresim_builders());
+  for (const CoreModule* m : coresim_modules()) list(m->builders);
 }
 
 }  // namespace
@@ -214,6 +219,13 @@ int main(int argc, char** argv) {
   if (!parse_scenario(kDefaultScenario, server.rules, error)) {
     std::fprintf(stderr, "coresim: built-in rules: %s\n", error.c_str());
     return 1;
+  }
+  for (const CoreModule* m : coresim_modules()) {
+    if (!parse_scenario(m->rules, server.rules, error)) {
+      std::fprintf(stderr, "coresim: built-in rules of %s: %s\n", std::string(m->name).c_str(),
+                   error.c_str());
+      return 1;
+    }
   }
   for (const auto& file : scenarios) {
     std::string text;

@@ -1,0 +1,22 @@
+// What each handler module teaches coresim: its built-in rules (scenario text, added
+// after the general ones) and its named payload builders. One file per module under
+// modules/, listed once in modules.cpp.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+#include "builders.h"
+
+struct CoreModule {
+  std::string_view name;
+  std::string_view rules;                 // scenario lines (scenario.h)
+  std::span<const NamedBuilder> builders;
+};
+
+extern const CoreModule kCoreSystem;
+extern const CoreModule kCoreEvent;
+extern const CoreModule kCoreRecord;
+extern const CoreModule kCoreCamera;
+
+std::span<const CoreModule* const> coresim_modules();
