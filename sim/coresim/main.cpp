@@ -216,16 +216,9 @@ int main(int argc, char** argv) {
 
   static Server server;  // lives until _exit: connection threads may still use it
   std::string error;
-  if (!parse_scenario(kDefaultScenario, server.rules, error)) {
-    std::fprintf(stderr, "coresim: built-in rules: %s\n", error.c_str());
+  if (!load_builtin_rules(server.rules, error)) {
+    std::fprintf(stderr, "coresim: %s\n", error.c_str());
     return 1;
-  }
-  for (const CoreModule* m : coresim_modules()) {
-    if (!parse_scenario(m->rules, server.rules, error)) {
-      std::fprintf(stderr, "coresim: built-in rules of %s: %s\n", std::string(m->name).c_str(),
-                   error.c_str());
-      return 1;
-    }
   }
   for (const auto& file : scenarios) {
     std::string text;

@@ -6,3 +6,17 @@ const CoreModule* const kModules[] = {&kCoreSystem, &kCoreEvent, &kCoreRecord, &
 }  // namespace
 
 std::span<const CoreModule* const> coresim_modules() { return kModules; }
+
+bool load_builtin_rules(RuleSet& rules, std::string& error) {
+  if (!parse_scenario(kDefaultScenario, rules, error)) {
+    error = "built-in rules: " + error;
+    return false;
+  }
+  for (const CoreModule* m : coresim_modules()) {
+    if (!parse_scenario(m->rules, rules, error)) {
+      error = "built-in rules of " + std::string(m->name) + ": " + error;
+      return false;
+    }
+  }
+  return true;
+}

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "builders.h"
+#include "scenario.h"
 
 struct CoreModule {
   std::string_view name;
@@ -20,3 +22,7 @@ extern const CoreModule kCoreRecord;
 extern const CoreModule kCoreCamera;
 
 std::span<const CoreModule* const> coresim_modules();
+
+// The general built-in rules followed by every module's rules. False (with the error) when
+// a built-in rule does not parse.
+[[nodiscard]] bool load_builtin_rules(RuleSet& rules, std::string& error);
