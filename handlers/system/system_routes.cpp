@@ -1,12 +1,13 @@
 // Route table of the system, accounts and maintenance module. A null handler marks a path whose
 // handler is not built yet; it is served like an unknown path.
 #include "module_routes.h"
+#include "system/login.h"
 
 namespace {
 
 constexpr WebReq kRoutes[] = {
-    {"/1000", nullptr},
-    {"/1001", nullptr},
+    {"/1000", on_user_login},
+    {"/1001", on_change_language},
     {"/1002", nullptr},
     {"/1003", nullptr},
     {"/1004", nullptr},
@@ -19,11 +20,11 @@ constexpr WebReq kRoutes[] = {
     {"/1011", nullptr},
     {"/1012", nullptr},
     {"/1013", nullptr},
-    {"/1014", nullptr},
+    {"/1014", on_user_logout},
     {"/1015", nullptr},
     {"/1016", nullptr},
     {"/1017", nullptr},
-    {"/1018", nullptr},
+    {"/1018", on_user_login_from_mail},
     {"/1019", nullptr},
     {"/1020", nullptr},
     {"/1021", nullptr},

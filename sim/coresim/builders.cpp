@@ -1,6 +1,8 @@
 // The builder table of coresim.
 #include "builders.h"
 
+#include "modules.h"
+
 #include <algorithm>
 
 void put_i32(std::vector<std::uint8_t>& out, std::int32_t v) {
@@ -45,5 +47,8 @@ std::span<const NamedBuilder> coresim_builders() { return kBuilders; }
 const NamedBuilder* find_builder(std::string_view name) {
   for (const auto& b : kBuilders)
     if (b.name == name) return &b;
+  for (const CoreModule* m : coresim_modules())
+    for (const auto& b : m->builders)
+      if (b.name == name) return &b;
   return nullptr;
 }

@@ -36,6 +36,7 @@
 #include <thread>
 
 #include "builders.h"
+#include "modules.h"
 #include "dvsocket.h"
 #include "nvr_root.h"
 #include "scenario.h"
@@ -181,9 +182,13 @@ void usage() {
   std::fprintf(stderr,
                "usage: coresim [--root DIR] [--scenario FILE]... [--journal PATH]\n"
                "builders:\n");
-  for (const auto& b : coresim_builders())
-    std::fprintf(stderr, "  %-14.*s %.*s\n", static_cast<int>(b.name.size()), b.name.data(),
-                 static_cast<int>(b.about.size()), b.about.data());
+  auto list = [](std::span<const NamedBuilder> builders) {
+    for (const auto& b : builders)
+      std::fprintf(stderr, "  %-14.*s %.*s\n", static_cast<int>(b.name.size()), b.name.data(),
+                   static_cast<int>(b.about.size()), b.about.data());
+  };
+  list(coresim_builders());
+  for (const CoreModule* m : coresim_modules()) list(m->builders);
 }
 
 }  // namespace
@@ -211,8 +216,8 @@ int main(int argc, char** argv) {
 
   static Server server;  // lives until _exit: connection threads may still use it
   std::string error;
-  if (!parse_scenario(kDefaultScenario, server.rules, error)) {
-    std::fprintf(stderr, "coresim: built-in rules: %s\n", error.c_str());
+  if (!load_builtin_rules(server.rules, error)) {
+    std::fprintf(stderr, "coresim: %s\n", error.c_str());
     return 1;
   }
   for (const auto& file : scenarios) {

@@ -9,8 +9,6 @@ const char kDefaultScenario[] = R"(# Built-in answers of coresim.
 # Operation log records: fire-and-forget.
 3485 silent
 3509 silent
-# Mail-link login check: 0 = the link is valid.
-3504 builder=status_ok
 )";
 
 namespace {

@@ -224,11 +224,11 @@ TEST(CoreMessaging, SendRetriesReachACoreThatStartsLate) {
   EXPECT_EQ(r.out, kJson + "{\"status\":0}");
 }
 
-TEST(CgiRunner, WebcgiWithoutHandlerWritesNothing) {
+TEST(CgiRunner, WebcgiUnknownPathWritesNothing) {
   TempRoot root;
   CoreSim core(root);
   CgiRequest req;
-  req.path = "/1018";
+  req.path = "/9998";
   req.query = "token=abc";
   ProcessResult r = nvrtest::run_webcgi(root, req);
   EXPECT_EQ(r.exit_code, 0);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "builders.h"
+#include "modules.h"
 
 namespace {
 
@@ -92,7 +93,7 @@ TEST(ParseScenario, FileRulesOverrideDefaults) {
 TEST(DefaultScenario, AnswersTheWaitedRequestsOfBuiltHandlers) {
   RuleSet rules;
   std::string error;
-  ASSERT_TRUE(parse_scenario(kDefaultScenario, rules, error)) << error;
+  ASSERT_TRUE(load_builtin_rules(rules, error)) << error;
   // Mail-link check: answered 8504 with int32 0.
   const Rule& mail = rules.at(3504);
   ASSERT_EQ(mail.steps.size(), 1u);
@@ -106,7 +107,9 @@ TEST(DefaultScenario, AnswersTheWaitedRequestsOfBuiltHandlers) {
 }
 
 TEST(Builders, NamesAreUniqueAndBuild) {
-  auto builders = coresim_builders();
+  std::vector<NamedBuilder> builders(coresim_builders().begin(), coresim_builders().end());
+  for (const CoreModule* m : coresim_modules())
+    builders.insert(builders.end(), m->builders.begin(), m->builders.end());
   for (std::size_t i = 0; i < builders.size(); ++i) {
     EXPECT_NE(builders[i].build, nullptr);
     for (std::size_t j = i + 1; j < builders.size(); ++j)
