@@ -65,30 +65,24 @@ void split_content_type() {
 
 }  // namespace
 
+// One character of the first string against one of the second: a letter in the first
+// is compared lower-cased, anything else exactly.
+static bool chars_match(char ca, char cb) {
+  if (std::isalpha(static_cast<unsigned char>(ca)))
+    return std::tolower(static_cast<unsigned char>(ca)) == std::tolower(static_cast<unsigned char>(cb));
+  return ca == cb;
+}
+
 bool equalsNoCase(const char* a, const char* b) {
   for (;; ++a, ++b) {
-    char ca = *a, cb = *b;
-    if (std::isalpha(static_cast<unsigned char>(ca))) {
-      if (std::tolower(static_cast<unsigned char>(ca)) != std::tolower(static_cast<unsigned char>(cb)))
-        return false;
-    } else if (ca != cb) {
-      return false;
-    }
-    if (ca == '\0') return true;
+    if (!chars_match(*a, *b)) return false;
+    if (*a == '\0') return true;
   }
 }
 
 bool beginsNoCase(const char* text, const char* prefix) {
-  for (; *prefix != '\0'; ++text, ++prefix) {
-    if (*text == '\0') return false;
-    char ca = *text, cb = *prefix;
-    if (std::isalpha(static_cast<unsigned char>(ca))) {
-      if (std::tolower(static_cast<unsigned char>(ca)) != std::tolower(static_cast<unsigned char>(cb)))
-        return false;
-    } else if (ca != cb) {
-      return false;
-    }
-  }
+  for (; *prefix != '\0'; ++text, ++prefix)
+    if (*text == '\0' || !chars_match(*text, *prefix)) return false;
   return true;
 }
 

@@ -265,51 +265,45 @@ void cgiStringArrayFree(char** stringArray) {
   std::free(stringArray);
 }
 
-int cgiFormInteger(const char* name, int* result, int defaultV) {
+// A number entry: missing gives the default and 4, otherwise the converter's result.
+template <typename T>
+int form_number(const char* name, T* result, T defaultV, int (*convert)(const char*, T*, T)) {
   FormEntry* e = findFormEntry(name);
   if (e == nullptr) {
     *result = defaultV;
     return cgiFormNotFound;
   }
-  return to_integer(e->value, result, defaultV);
+  return convert(e->value, result, defaultV);
 }
 
-int cgiFormIntegerBounded(const char* name, int* result, int min, int max, int defaultV) {
-  int rc = cgiFormInteger(name, result, defaultV);
+// The same, clamped into [min, max] (5 when it clamped).
+template <typename T>
+int form_number_bounded(const char* name, T* result, T min, T max, T defaultV,
+                        int (*convert)(const char*, T*, T)) {
+  int rc = form_number(name, result, defaultV, convert);
   if (rc != cgiFormSuccess) return rc;
-  if (*result < min) {
-    *result = min;
-    return cgiFormConstrained;
-  }
-  if (*result > max) {
-    *result = max;
+  if (*result < min || *result > max) {
+    *result = *result < min ? min : max;
     return cgiFormConstrained;
   }
   return cgiFormSuccess;
 }
 
+int cgiFormInteger(const char* name, int* result, int defaultV) {
+  return form_number(name, result, defaultV, to_integer);
+}
+
+int cgiFormIntegerBounded(const char* name, int* result, int min, int max, int defaultV) {
+  return form_number_bounded(name, result, min, max, defaultV, to_integer);
+}
+
 int cgiFormDouble(const char* name, double* result, double defaultV) {
-  FormEntry* e = findFormEntry(name);
-  if (e == nullptr) {
-    *result = defaultV;
-    return cgiFormNotFound;
-  }
-  return to_double(e->value, result, defaultV);
+  return form_number(name, result, defaultV, to_double);
 }
 
 int cgiFormDoubleBounded(const char* name, double* result, double min, double max,
                          double defaultV) {
-  int rc = cgiFormDouble(name, result, defaultV);
-  if (rc != cgiFormSuccess) return rc;
-  if (*result < min) {
-    *result = min;
-    return cgiFormConstrained;
-  }
-  if (*result > max) {
-    *result = max;
-    return cgiFormConstrained;
-  }
-  return cgiFormSuccess;
+  return form_number_bounded(name, result, min, max, defaultV, to_double);
 }
 
 int cgiFormSelectSingle(const char* name, const char** choicesText, int choicesTotal,
