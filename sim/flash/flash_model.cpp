@@ -223,7 +223,8 @@ const SideFile& FlashDevice::side() const { return state_->side; }
 
 std::unique_ptr<FlashDevice> FlashDevice::open(const std::string& path, int flags,
                                                std::string* error) {
-  int fd = ::open(path.c_str(), (flags & (O_ACCMODE | O_SYNC)) | O_NOFOLLOW | O_CLOEXEC);
+  // O_NONBLOCK: opening a FIFO planted in place of the partition must not hang.
+  int fd = ::open(path.c_str(), (flags & (O_ACCMODE | O_SYNC)) | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     // A symbolic link in place of the partition could lead to a host device.
     if (errno == ELOOP) errno = ENODEV;
