@@ -142,6 +142,9 @@ std::string upd_shell_command(std::string_view command) {
     size_t end = command.find_first_of(" \t\n", start);
     if (end == std::string_view::npos) end = command.size();
     std::string_view word = command.substr(start, end - start);
+    // "sync;" ends a command as "sync ;" does.
+    bool ends_command = word.size() > 1 && word.back() == ';';
+    if (ends_command) word.remove_suffix(1);
     if (!out.empty()) out += ' ';
     if (is_separator(word)) {
       out += word;
@@ -149,6 +152,10 @@ std::string upd_shell_command(std::string_view command) {
     } else {
       out += rewrite_word(root, word, command_position);
       command_position = false;
+    }
+    if (ends_command) {
+      out += " ;";
+      command_position = true;
     }
     pos = end;
   }

@@ -7,8 +7,8 @@
 // moved under the root; a program named by its bare name is taken from the root's
 // usr/sbin, sbin, usr/bin or bin, except the plain host tools (cat, grep, echo, sync,
 // ...) that act only on the paths given to them. A program the root lacks is not found
-// (status 127), so the host's "reboot" can never run. Words are separated by blanks;
-// quoting is not interpreted (the tool's commands have none).
+// (status 127), so the host's "reboot" can never run. Words are separated by blanks
+// (a word may end in ";"); quoting is not interpreted (the tool's commands have none).
 #pragma once
 
 #include <cstdio>
