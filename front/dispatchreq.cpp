@@ -8,9 +8,11 @@
 
 namespace {
 
-WebReq g_table[MAX_WEBREQ_COUNT];
-unsigned char g_used[MAX_WEBREQ_COUNT];
-int g_count = 0;
+// constinit: registration runs from a static constructor in another file, so the table
+// must be ready before any dynamic initialisation.
+constinit WebReq g_table[MAX_WEBREQ_COUNT];
+constinit unsigned char g_used[MAX_WEBREQ_COUNT];
+constinit int g_count = 0;
 
 bool same_path(const RoutePath& stored, const char* path) {
   return std::strncmp(stored.text, path, sizeof stored.text) == 0 &&

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# The main job: builds the programs and serves the recorder's web API through lighttpd on
+# 127.0.0.1, over a private recorder root (./demo-root) with the simulated core daemon
+# when it is built. Stop it with Ctrl-C.
+#   PORT=8080 ./scripts/demo.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$(nproc)" >/dev/null
+
+port=${PORT:-8080}
+root=$(pwd)/demo-root
+mkdir -p "$root"/{tmp,mnt/nand/app,mnt/nand2,var/run,dev/shm,opt/app/www}
+
+pids=()
+cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; }
+trap cleanup EXIT INT TERM
+
+if [ -x build/bin/nvrdb ] && [ ! -e "$root/mnt/nand/app/dvdb.db" ]; then
+  NVR_ROOT=$root build/bin/nvrdb init
+fi
+if [ -x build/bin/coresim ]; then
+  NVR_ROOT=$root build/bin/coresim --root "$root" > "$root/tmp/coresim.log" 2>&1 &
+  pids+=($!)
+fi
+./scripts/webserver.sh "$root" "$port" "$(pwd)/build/bin/webcgi" &
+pids+=($!)
+for _ in $(seq 50); do curl -s -o /dev/null "http://127.0.0.1:$port/" && break; sleep 0.1; done
+
+cat <<EOT
+
+The recorder's web API is served at http://127.0.0.1:$port/cgi-bin/webcgi/<path>
+(recorder root: $root)
+
+Try:
+  curl -s -i http://127.0.0.1:$port/cgi-bin/webcgi/1000
+
+Press Ctrl-C to stop.
+EOT
+wait
