@@ -4,9 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 
 #include "sim_files.h"
 
@@ -17,12 +15,10 @@ std::string calls_log_path(const std::string& root) { return root + "/flashsim/c
 
 namespace {
 
-[[nodiscard]] bool parse_int(const std::string& text, int* out) {
-  errno = 0;
-  char* end = nullptr;
-  long value = std::strtol(text.c_str(), &end, 0);
-  if (errno != 0 || end == text.c_str() || *end != '\0' || value < -1 || value > 0xFFFF)
-    return false;
+// Identifiers are 16-bit; anything else reads as no identifier.
+[[nodiscard]] bool parse_id(const std::string& text, int* out) {
+  uint64_t value = 0;
+  if (!parse_number(text.c_str(), &value) || value > 0xFFFF) return false;
   *out = static_cast<int>(value);
   return true;
 }
@@ -43,8 +39,8 @@ bool load_board_settings(const std::string& root, BoardSettings* out) {
     if (line.empty() || line[0] == '#' || blank == std::string::npos) continue;
     std::string key = line.substr(0, blank), value = line.substr(blank + 1);
     if (key == "model_line") board.model_line = value;
-    if (key == "phy_id") board.has_phy_id = parse_int(value, &board.phy_id);
-    if (key == "poe_id") board.has_poe_id = parse_int(value, &board.poe_id);
+    if (key == "phy_id") board.has_phy_id = parse_id(value, &board.phy_id);
+    if (key == "poe_id") board.has_poe_id = parse_id(value, &board.poe_id);
   }
   *out = board;
   return true;
@@ -70,7 +66,7 @@ bool record_call(const std::string& root, const std::string& line) {
                   O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   std::string text = line + "\n";
-  bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  bool ok = write_full(fd, text.data(), text.size());
   ok = (close(fd) == 0) && ok;
   return ok;
 }

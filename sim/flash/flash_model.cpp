@@ -53,40 +53,6 @@ constexpr ListKey kListKeys[] = {
     {"grow_bad", &SideFile::grow_bad},
 };
 
-[[nodiscard]] bool parse_number(const char* text, uint64_t* out) {
-  if (text == nullptr || *text == '\0' || *text == '-') return false;
-  errno = 0;
-  char* end = nullptr;
-  unsigned long long value = std::strtoull(text, &end, 0);
-  if (errno != 0 || end == text || *end != '\0') return false;
-  *out = value;
-  return true;
-}
-
-[[nodiscard]] bool full_pread(int fd, uint8_t* data, size_t count, uint64_t offset) {
-  while (count > 0) {
-    ssize_t n = ::pread(fd, data, count, static_cast<off_t>(offset));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    count -= static_cast<size_t>(n);
-    offset += static_cast<uint64_t>(n);
-  }
-  return true;
-}
-
-[[nodiscard]] bool full_pwrite(int fd, const uint8_t* data, size_t count, uint64_t offset) {
-  while (count > 0) {
-    ssize_t n = ::pwrite(fd, data, count, static_cast<off_t>(offset));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    count -= static_cast<size_t>(n);
-    offset += static_cast<uint64_t>(n);
-  }
-  return true;
-}
-
 uint64_t env_power_cut() {
   const char* text = std::getenv("NVR_FLASH_POWER_CUT");
   uint64_t k = 0;
@@ -293,10 +259,10 @@ int FlashDevice::erase(uint64_t start, uint64_t length) {
       return -1;
     }
     if (power_cut_due(*state_)) {
-      (void)full_pwrite(fd_, erased.data(), g.erasesize / 2, at);
+      (void)pwrite_full(fd_, erased.data(), g.erasesize / 2, at);
       power_cut(*state_);
     }
-    if (!full_pwrite(fd_, erased.data(), erased.size(), at)) {
+    if (!pwrite_full(fd_, erased.data(), erased.size(), at)) {
       errno = EIO;
       return -1;
     }
@@ -342,14 +308,14 @@ ssize_t FlashDevice::program(const void* data, size_t count, uint64_t offset) {
       errno = EIO;
       return -1;
     }
-    if (!full_pread(fd_, cells.data(), unit, at)) {
+    if (!pread_full(fd_, cells.data(), unit, at)) {
       errno = EIO;
       return -1;
     }
     // Programming can only clear bits.
     for (size_t i = 0; i < unit; ++i) cells[i] &= src[done + i];
     if (power_cut_due(*state_)) {
-      (void)full_pwrite(fd_, cells.data(), unit / 2, at);
+      (void)pwrite_full(fd_, cells.data(), unit / 2, at);
       power_cut(*state_);
     }
     if (g.type == kNandFlash && side.grow_bad.count(first_block) != 0) {
@@ -362,7 +328,7 @@ ssize_t FlashDevice::program(const void* data, size_t count, uint64_t offset) {
     for (auto it = side.bit_flip.lower_bound(first_page);
          it != side.bit_flip.end() && *it <= last_page; ++it)
       cells[static_cast<size_t>(*it * g.writesize - at)] ^= 0x01;
-    if (!full_pwrite(fd_, cells.data(), unit, at)) {
+    if (!pwrite_full(fd_, cells.data(), unit, at)) {
       errno = EIO;
       return -1;
     }
@@ -374,7 +340,7 @@ ssize_t FlashDevice::read(void* data, size_t count, uint64_t offset) {
   const Geometry& g = geometry();
   if (offset >= g.size) return 0;
   if (count > g.size - offset) count = static_cast<size_t>(g.size - offset);
-  if (!full_pread(fd_, static_cast<uint8_t*>(data), count, offset)) {
+  if (!pread_full(fd_, static_cast<uint8_t*>(data), count, offset)) {
     errno = EIO;
     return -1;
   }

@@ -147,11 +147,11 @@ class Writer {
       *error = "cannot create " + path;
       return false;
     }
-    bool ok = fchmod(fd, static_cast<mode_t>(mode)) == 0 && put(fd, content.data(), content.size());
+    bool ok = fchmod(fd, static_cast<mode_t>(mode)) == 0 && write_full(fd, content.data(), content.size());
     std::vector<uint8_t> erased(1 * MiB, 0xFF);
     for (size_t done = content.size(); ok && done < fill_size;) {
       size_t n = std::min(erased.size(), fill_size - done);
-      ok = put(fd, erased.data(), n);
+      ok = write_full(fd, erased.data(), n);
       done += n;
     }
     ok = (::close(fd) == 0) && ok;
@@ -165,16 +165,6 @@ class Writer {
   }
 
  private:
-  static bool put(int fd, const uint8_t* data, size_t size) {
-    while (size > 0) {
-      ssize_t n = ::write(fd, data, size);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      data += n;
-      size -= static_cast<size_t>(n);
-    }
-    return true;
-  }
   std::string root_;
 };
 
