@@ -31,7 +31,9 @@ class PlatformTest : public ::testing::Test {
     ASSERT_TRUE(flashsim::create_recorder(root_.path(), options, &error)) << error;
     setenv("NVR_ROOT", root_.path().c_str(), 1);
   }
-  void TearDown() override { unsetenv("NVR_ROOT"); }
+  // Back to the private root every test process starts with.
+  void TearDown() override { setenv("NVR_ROOT", saved_root_.c_str(), 1); }
+  const std::string saved_root_ = std::getenv("NVR_ROOT") != nullptr ? std::getenv("NVR_ROOT") : "";
   nvrtest::TempRoot root_;
 };
 

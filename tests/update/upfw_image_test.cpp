@@ -62,7 +62,9 @@ std::string header_bytes(const std::vector<Rec>& recs) {
 class ImageTest : public ::testing::Test {
  protected:
   void SetUp() override { setenv("NVR_ROOT", root_.path().c_str(), 1); }
-  void TearDown() override { unsetenv("NVR_ROOT"); }
+  // Back to the private root every test process starts with.
+  void TearDown() override { setenv("NVR_ROOT", saved_root_.c_str(), 1); }
+  const std::string saved_root_ = std::getenv("NVR_ROOT") != nullptr ? std::getenv("NVR_ROOT") : "";
   std::string image(const std::string& bytes) {
     root_.write("/tmp/img.bin", bytes);
     return root_.at("/tmp/img.bin");
