@@ -425,33 +425,26 @@ TEST_F(Motion, BasicSettingsKeepTheLinkageAndTellTheCamera) {
 TEST_F(Motion, BasicSettingsCheck) {
   const std::string good =
       R"("sensitivity":4,"triChannels":"1","triAlarms":2,"interval":5,"motionTable":"","enableDV":0)";
-  const struct {
-    std::string body;
-    bool accepted;
-  } cases[] = {
-      {"{\"camId\":9,\"enable\":3," + good + "}", false},
-      {"{\"camId\":9,\"enable\":-1," + good + "}", false},
-      {"{\"camId\":64,\"enable\":1," + good + "}", false},
-      {"{\"camId\":-1,\"enable\":1," + good + "}", false},
-      {"{\"enable\":1," + good + "}", false},
-      {R"({"camId":9,"enable":1,"sensitivity":-1,"triChannels":"1","triAlarms":2,"interval":5,"motionTable":"","enableDV":0})", false},
-      {R"({"camId":9,"enable":1,"sensitivity":4,"triChannels":"1","triAlarms":-2,"interval":5,"motionTable":"","enableDV":0})", false},
-      {R"({"camId":9,"enable":1,"sensitivity":4,"triChannels":"1","triAlarms":2,"interval":-5,"motionTable":"","enableDV":0})", false},
-      {R"({"camId":9,"enable":1,"sensitivity":4,"triChannels":"1","triAlarms":2,"interval":5,"enableDV":0})", false},
-      {R"({"camId":9,"enable":1,"sensitivity":4,"triAlarms":2,"interval":5,"motionTable":"","enableDV":0})", false},
-      {"{\"camId\":9,\"enable\":1," + good, false},
-      {"{\"camId\":9,\"enable\":2," + good + "}", true},
+  const std::string refused[] = {
+      "{\"camId\":9,\"enable\":3," + good + "}",
+      "{\"camId\":9,\"enable\":-1," + good + "}",
+      "{\"camId\":64,\"enable\":1," + good + "}",
+      "{\"camId\":-1,\"enable\":1," + good + "}",
+      "{\"enable\":1," + good + "}",
+      R"({"camId":9,"enable":1,"sensitivity":-1,"triChannels":"1","triAlarms":2,"interval":5,"motionTable":"","enableDV":0})",
+      R"({"camId":9,"enable":1,"sensitivity":4,"triChannels":"1","triAlarms":-2,"interval":5,"motionTable":"","enableDV":0})",
+      R"({"camId":9,"enable":1,"sensitivity":4,"triChannels":"1","triAlarms":2,"interval":-5,"motionTable":"","enableDV":0})",
+      R"({"camId":9,"enable":1,"sensitivity":4,"triChannels":"1","triAlarms":2,"interval":5,"enableDV":0})",
+      R"({"camId":9,"enable":1,"sensitivity":4,"triAlarms":2,"interval":5,"motionTable":"","enableDV":0})",
+      "{\"camId\":9,\"enable\":1," + good,
   };
-  for (const auto& c : cases) {
-    ProcessResult r = post("/6012", c.body);
-    EXPECT_EQ(r.out, c.accepted ? kOk : "") << c.body;
-    if (!c.accepted) {
-      EXPECT_EQ(Json(linkage_of(9)).text("enable"), "0") << c.body;
-    }
-  }
-  take(4);  // the accepted one: 1403, 3207, 3212, 3485
-  EXPECT_EQ(Json(linkage_of(9)).text("enable"), "2");
+  for (const std::string& body : refused) EXPECT_EQ(post("/6012", body).out, "") << body;
+  EXPECT_EQ(Json(linkage_of(9)).text("enable"), "0");
   expect_nothing_sent();
+
+  ASSERT_EQ(post("/6012", "{\"camId\":9,\"enable\":2," + good + "}").out, kOk);
+  take(4);  // 1403, 3207, 3212, 3485
+  EXPECT_EQ(Json(linkage_of(9)).text("enable"), "2");
 }
 
 // ---- "/6112": copy to a channel mask --------------------------------------------------------
