@@ -70,13 +70,12 @@ void answer_json(json_object* o) {
   cgi_writeback_webserver(kCgiJson, json_object_to_json_string(o));
 }
 
-// Overlays `keys` of the request on the record, sets its channel and rebuilds the trigger
-// mask. Returns the number of keys applied.
-int overlay(json_object* tree, std::span<const JsonKeyMap> keys, int channel, MotionRecord* rec) {
-  int applied = record_from_json_as(kMotionKind, tree, rec, keys.data(), static_cast<int>(keys.size()));
+// Overlays the `keys` the request carries on the record, sets its channel and rebuilds the
+// trigger mask.
+void overlay(json_object* tree, std::span<const JsonKeyMap> keys, int channel, MotionRecord* rec) {
+  record_from_json_as(kMotionKind, tree, rec, keys.data(), static_cast<int>(keys.size()));
   rec->chn = channel;
   event_linkage_rebuild_trigger_mask(kMotionLinkage, rec);
-  return applied;
 }
 
 // Puts the camera on its own motion schedule, or on the all-day one ("enableDV" 1).
