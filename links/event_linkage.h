@@ -1,19 +1,36 @@
-// The save of an event's linkage, shared by every event kind (motion, video loss, alarm
-// inputs, smart events, plate recognition, regional counting, POS, faces). A kind is
-// described once -- its detection record, its schedules and their tables, its white-LED
-// and HTTP tables, the request keys that overwrite record fields -- and this piece stores
-// what a request carries, each part on its own, in a fixed order:
+// The event-linkage model shared by every event kind (motion, video loss, alarm inputs,
+// smart events, plate recognition, regional counting, POS, faces): a detection record per
+// event channel, its weekly schedules, the white-LED lamps, the HTTP target and the PTZ
+// actions the event sets off, and the notice that tells the core a kind's settings changed.
 //
-//   1. every schedule key present, decoded with its codec and written;
-//   2. "whiteInfo" and "httpParams" when they decode;
-//   3. the detection record read, and every scalar key present overlaid;
-//   4. the PTZ linkage from "ptzChnId", "ptzType" and "ptzParams";
-//   5. the record written when a scalar key was present or step 4 stored the linkage.
+// A kind is described once by an EventLinkageDesc -- how its records are addressed, its
+// schedules and their tables, its white-LED and HTTP tables, its PTZ event type, the
+// request keys its saves overlay, the key order of its getter, its notices -- and this
+// piece does the rest:
+//
+//   event_linkage_save    stores what a request carries, each part on its own, in order:
+//                           1. every schedule key present, decoded with its codec, written;
+//                           2. "whiteInfo" and "httpParams" when they decode;
+//                           3. the record read, and every scalar key present overlaid
+//                              ("triChnAlarms" and the trigger mask included);
+//                           4. the PTZ linkage from "ptzChnId", "ptzType", "ptzParams";
+//                           5. the record written when a scalar key was present or step 4
+//                              stored the linkage;
+//   event_linkage_json    the getter's object, keys in the kind's order;
+//   event_linkage_copy    the record, every schedule, the white-LED list, the HTTP target
+//                         and the PTZ linkage of one channel copied to a channel mask;
+//   event_linkage_notify  the change notice (and the copy notice) to the core.
+//
+// A kind with several instances per channel (smart events 0 to 8, plate list modes,
+// counting regions) describes each instance with its own tables and `index`.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <type_traits>
 
+#include "dvsocket.h"
 #include "record.h"
 
 struct json_object;
@@ -28,35 +45,130 @@ struct LinkageSchedule {
   const char* json_key;  // "effective", "audible", "email", "ptz", "white", "httpSche"
   const char* table;     // store table of the schedule blocks
   ScheduleCodec codec;
+  bool http = false;     // belongs to the HTTP notification (left out of saves without it)
+};
+
+// What one key of a getter's answer holds.
+enum class LinkageValue : uint8_t {
+  kField,          // a record field: `field`, or the field whose JSON key is the key
+  kSchedule,       // the description's schedule of this JSON key
+  kAlarmOutTexts,  // the two camera alarm-output texts (`alarm_out_fields`)
+  kWhiteInfo,      // the white-LED list
+  kHttpParams,     // the HTTP notification target
+  kPtzParams,      // the PTZ linkage of `ptz_event_type`
+  kAudioIdMask,    // the alarm sound files in use
+  kIndex,          // the instance's `index` ("event", "mode")
+};
+
+struct LinkageKey {
+  const char* json_key;
+  LinkageValue value = LinkageValue::kField;
+  const char* field = nullptr;  // kField only: a field name other than the key's own
+};
+
+// The payload of a notice to the core (all sent without waiting).
+enum class NoticeForm : uint8_t {
+  kNone,          // the kind sends no such notice
+  kChannel,       // int32 channel
+  kChannelMask,   // channel mask (two 32-bit words, low first): the copy mask plus the channel
+  kMask,          // channel mask: the copy mask alone
+  kChannelIndex,  // int32 channel, int32 index
+};
+
+struct LinkageNotice {
+  int type = 0;
+  NoticeForm form = NoticeForm::kNone;
 };
 
 struct EventLinkageDesc {
-  const RecordKind* record;      // the detection record, keyed by event channel
-  const char* record_table;      // table override of the record, or nullptr
-  std::span<const LinkageSchedule> schedules;
-  const char* white_table;       // white-LED lists ("whiteInfo"), or nullptr
-  const char* http_table;        // HTTP targets ("httpParams"), or nullptr
-  // Request keys overlaid on the record in step 3 (field name and the key the request
-  // uses). Empty: every field that has a JSON key.
-  std::span<const JsonKeyMap> scalar_keys;
-  // Step 3's own work after the overlay (a mask rebuilt from a text, say); may be null.
-  void (*after_overlay)(void* record, json_object* request);
-  bool store_ptz;                // step 4 applies to this save
+  const RecordKind* record = nullptr;  // the detection record, keyed by event channel
+  const char* record_table = nullptr;  // table override of the record
+  // The instance within a channel (smart-event index, list mode, region): the record's
+  // second key when its kind has one, the value of LinkageValue::kIndex, and the second
+  // word of a kChannelIndex notice. 0 for kinds with one instance per channel.
+  int index = 0;
+  std::span<const LinkageSchedule> schedules = {};
+  const char* white_table = nullptr;  // white-LED lists ("whiteInfo"), or nullptr
+  const char* http_table = nullptr;   // HTTP targets ("httpParams"), or nullptr
+  int ptz_event_type = -1;            // PTZ linkage event type; -1: the kind has none
+  // Request keys overlaid on the record by a full save (field name and the key the
+  // request uses). Empty: every field that has a JSON key.
+  std::span<const JsonKeyMap> scalar_keys = {};
+  // The trigger-channel text and the mask rebuilt from it (bit i for a "1" at position
+  // i, 0 to 31), or nullptr when the kind has none.
+  const char* trigger_text_field = nullptr;
+  const char* trigger_mask_field = nullptr;
+  // The two camera alarm-output text fields ("triChnAlarms"), or nullptr.
+  const char* alarm_out_fields[2] = {nullptr, nullptr};
+  // Step 3's own work after the overlay (a mode set with an interval, say); may be null.
+  void (*after_overlay)(void* record, json_object* request) = nullptr;
+  std::span<const LinkageKey> getter = {};  // the getter's keys, in answer order
+  LinkageNotice notice = {};                // after a change of one channel
+  LinkageNotice copy_notice = {};           // after a copy, with the copy mask
+};
+
+// Which parts a save touches. The default is the full save; some pages save the linkage
+// without its HTTP and PTZ parts, or overlay fewer keys.
+struct LinkageSaveScope {
+  std::span<const JsonKeyMap> keys;   // overrides desc.scalar_keys when not empty
+  bool http = true;                   // "httpSche", "httpParams"
+  bool ptz = true;                    // "ptzChnId", "ptzType", "ptzParams"
 };
 
 struct LinkageSaveResult {
-  int scalars = 0;          // scalar keys applied
+  int scalars = 0;          // scalar keys applied (each alarm-output text array counts once)
   bool record_written = false;
   bool ptz_stored = false;
   bool failed = false;      // a store call that should have stored did not
 };
 
 // Runs the save for `channel` (0 to 63) from the request object `request`. `record` is a
-// buffer of record->size bytes that holds the record afterwards. Returns 0, or -1 when an
-// argument is missing, the channel is out of range, or any store call failed (the other
-// parts are still stored).
+// buffer of record->size bytes that holds the record afterwards (as read and overlaid).
+// Returns 0, or -1 when an argument is missing, the channel is out of range, or any store
+// call failed (the other parts are still stored).
 int event_linkage_save(const EventLinkageDesc& desc, json_object* request, int channel,
-                       void* record, LinkageSaveResult* result);
+                       void* record, LinkageSaveResult* result,
+                       const LinkageSaveScope& scope = {});
+
+// The getter's object for `channel`: the keys of desc.getter in order. nullptr when the
+// channel is outside 0 to 63 or the record cannot be read (the caller answers its error).
+json_object* event_linkage_json(const EventLinkageDesc& desc, int channel);
+
+// Copies the linkage of `channel` to every channel of `mask`: `record` (the caller's
+// version of the detection record; nullptr reads the stored one), each schedule, the
+// white-LED list, the HTTP target and the PTZ linkage, each read from `channel`. Every
+// part is copied even when another fails. 0, or -1 when the channel is out of range or
+// any read or copy failed. An empty mask copies nothing and returns 0.
+int event_linkage_copy(const EventLinkageDesc& desc, int channel, const void* record,
+                       uint64_t mask);
+
+// Sends desc.notice for `channel` (kChannelMask adds `copy_mask`), through `callback`.
+// Returns 0, or -1 when the kind has no such notice or the channel is out of range.
+int event_linkage_notify(const EventLinkageDesc& desc, dv_sock_callback callback, int channel,
+                         uint64_t copy_mask = 0);
+// Sends desc.copy_notice with `mask`. 0, or -1 when the kind has none.
+int event_linkage_notify_copy(const EventLinkageDesc& desc, dv_sock_callback callback,
+                              uint64_t mask);
+
+// Rebuilds the trigger mask of `record` from its trigger-channel text (no-op for a kind
+// without them).
+void event_linkage_rebuild_trigger_mask(const EventLinkageDesc& desc, void* record);
 
 // Reads the schedule of `table` for the channel and returns it in the codec's JSON form.
 json_object* linkage_schedule_json(const LinkageSchedule& schedule, int channel);
+
+// The event channel that tree[key] names: an integer (or a text holding one) in 0 to 63.
+// Nothing for an absent key, another type, or a value out of range.
+[[nodiscard]] std::optional<int> linkage_channel_of(json_object* tree, const char* key);
+
+// A channel mask as core payloads carry it: two 32-bit words, low word first.
+struct CoreChannelMask {
+  uint32_t low;
+  uint32_t high;
+};
+static_assert(sizeof(CoreChannelMask) == 8);
+static_assert(std::is_trivially_copyable_v<CoreChannelMask>);
+
+constexpr CoreChannelMask core_channel_mask(uint64_t mask) {
+  return {static_cast<uint32_t>(mask), static_cast<uint32_t>(mask >> 32)};
+}

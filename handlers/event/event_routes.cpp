@@ -1,5 +1,6 @@
 // Route table of the event detection and linkage module. A null handler marks a path whose
 // handler is not built yet; it is served like an unknown path.
+#include "event/motion.h"
 #include "module_routes.h"
 
 namespace {
@@ -8,10 +9,10 @@ constexpr WebReq kRoutes[] = {
     {"/6000", nullptr},
     {"/6001", nullptr},
     {"/6002", nullptr},
-    {"/6010", nullptr},
-    {"/6011", nullptr},
-    {"/6012", nullptr},
-    {"/6013", nullptr},
+    {"/6010", on_get_movedetect_info},
+    {"/6011", OnGetMotionSchedule},
+    {"/6012", on_set_movedetect_info},
+    {"/6013", OnSetMotionSchedule},
     {"/6014", nullptr},
     {"/6015", nullptr},
     {"/6016", nullptr},
@@ -26,15 +27,15 @@ constexpr WebReq kRoutes[] = {
     {"/6095", nullptr},
     {"/6096", nullptr},
     {"/6097", nullptr},
-    {"/6098", nullptr},
-    {"/6112", nullptr},
-    {"/6113", nullptr},
-    {"/6114", nullptr},
+    {"/6098", on_get_motion_map},
+    {"/6112", on_set_motion_dialog},
+    {"/6113", on_set_motion_schedule_info},
+    {"/6114", on_set_motion_basic_info},
     {"/6115", nullptr},
     {"/6116", nullptr},
-    {"/6117", nullptr},
+    {"/6117", on_set_move_action},
     {"/6118", nullptr},
-    {"/6119", nullptr},
+    {"/6119", on_set_move_others},
     {"/6120", nullptr},
     {"/6121", nullptr},
     {"/6122", nullptr},
