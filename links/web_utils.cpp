@@ -7,7 +7,9 @@
 
 #include <json-c/json.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "dvdb.h"
@@ -46,6 +48,23 @@ void copy_text(char* out, std::size_t size, json_object* value) {
 }
 
 int int_of(json_object* value) { return value != nullptr ? json_object_get_int(value) : 0; }
+
+// A number (json-c's integer of it), or a text holding only a decimal integer.
+bool channel_number(json_object* value, int* out) {
+  if (value == nullptr) return false;
+  if (json_object_is_type(value, json_type_int) || json_object_is_type(value, json_type_double)) {
+    *out = json_object_get_int(value);
+    return true;
+  }
+  if (!json_object_is_type(value, json_type_string)) return false;
+  const char* s = json_object_get_string(value);
+  char* end = nullptr;
+  errno = 0;
+  long v = std::strtol(s, &end, 10);
+  if (end == s || *end != '\0' || errno != 0 || v < INT32_MIN || v > INT32_MAX) return false;
+  *out = static_cast<int>(v);
+  return true;
+}
 
 // A fixed text field of a stored record, which may lack its terminator.
 json_object* text_value(const char* field, std::size_t size) {
@@ -131,9 +150,10 @@ uint64_t get_copy_flag_by_json(json_object* tree, const char* list_key, const ch
   uint64_t mask = 0;
   std::size_t n = length_of(list);
   for (std::size_t i = 0; i < n && i < static_cast<std::size_t>(count); ++i) {
-    json_object* v = element(list, i);
-    if (v == nullptr) continue;
-    int channel = json_object_get_int(v);
+    int channel = 0;
+    // A value that is not a channel number (text such as "x", an object) is skipped, not
+    // taken as channel 0.
+    if (!channel_number(element(list, i), &channel)) continue;
     if (channel >= 0 && channel < kMaxChannels) mask |= uint64_t{1} << channel;
   }
   return mask;

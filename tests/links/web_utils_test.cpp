@@ -151,6 +151,7 @@ TEST(CopyMask, CountListAndRange) {
       {"{\"l\":[1]}", 0},
       {"{\"l\":4,\"n\":1}", 0},
       {"{\"l\":[null,4],\"n\":2}", 16},
+      {"{\"l\":[\"x\",{},5.0,\"3\"],\"n\":4}", 8 | 32},  // not numbers: skipped, not channel 0
   };
   for (const auto& c : cases) {
     Json in(c.json);
