@@ -2,6 +2,7 @@
 // the web expects the keys of an answer, which is not always the order of the bytes.
 #include "camera/camera_wire.h"
 
+#include <array>
 #include <cstdint>
 #include <iterator>
 
@@ -13,16 +14,24 @@ template <std::size_t N>
 constexpr RecordKind wire_kind(const char* name, uint32_t size, const FieldDesc (&fields)[N]) {
   return RecordKind{.name = name, .size = size, .fields = fields, .field_count = static_cast<int>(N)};
 }
+template <std::size_t N>
+constexpr RecordKind wire_kind(const char* name, uint32_t size, const std::array<FieldDesc, N>& fields) {
+  return RecordKind{.name = name, .size = size, .fields = fields.data(), .field_count = static_cast<int>(N)};
+}
 
 // Both login tests carry the same keys, at other offsets.
 template <class Req>
-constexpr FieldDesc kLoginFields[] = {
-    NVR_FIELD(Req, ipAddr, "ipAddr"),
-    NVR_FIELD(Req, managePort, "managePort").range(0, INT32_MAX),
-    NVR_FIELD(Req, userName, "userName"),
-    NVR_FIELD(Req, password, "password"),
-    NVR_FIELD(Req, camProtocol, "camProtocol").range(0, kCameraProtocolMax),
-};
+constexpr std::array<FieldDesc, 5> login_fields() {
+  return {
+      NVR_FIELD(Req, ipAddr, "ipAddr"),
+      NVR_FIELD(Req, managePort, "managePort").range(0, INT32_MAX),
+      NVR_FIELD(Req, userName, "userName"),
+      NVR_FIELD(Req, password, "password"),
+      NVR_FIELD(Req, camProtocol, "camProtocol").range(0, kCameraProtocolMax),
+  };
+}
+constexpr auto kLoginTestFields = login_fields<LoginTestRequest>();
+constexpr auto kWebLoginTestFields = login_fields<WebLoginTestRequest>();
 
 constexpr FieldDesc kNetworkChangeFields[] = {
     NVR_FIELD(NetworkChangeRequest, macAddr, "macAddr"),
@@ -106,9 +115,9 @@ constexpr FieldDesc kBatchResultFields[] = {
 
 }  // namespace
 
-constexpr RecordKind kLoginTestKind = wire_kind("login_test", sizeof(LoginTestRequest), kLoginFields<LoginTestRequest>);
+constexpr RecordKind kLoginTestKind = wire_kind("login_test", sizeof(LoginTestRequest), kLoginTestFields);
 constexpr RecordKind kWebLoginTestKind =
-    wire_kind("web_login_test", sizeof(WebLoginTestRequest), kLoginFields<WebLoginTestRequest>);
+    wire_kind("web_login_test", sizeof(WebLoginTestRequest), kWebLoginTestFields);
 constexpr RecordKind kNetworkChangeKind =
     wire_kind("network_change", sizeof(NetworkChangeRequest), kNetworkChangeFields);
 constexpr RecordKind kNetworkBatchKind =
