@@ -33,8 +33,15 @@ cat <<EOT
 The recorder's web API is served at http://127.0.0.1:$port/cgi-bin/webcgi/<path>
 (recorder root: $root)
 
-Try:
-  curl -s -i http://127.0.0.1:$port/cgi-bin/webcgi/1000
+Log in as the factory administrator (user "admin", password "admin123"; the page sends the
+MD5 of the password), then log out:
+  curl -s -H 'Content-Type: application/json' \\
+       -d '{"userName":"admin","md5":"'\$(printf admin123 | md5sum | cut -d' ' -f1)'"}' \\
+       http://127.0.0.1:$port/cgi-bin/webcgi/1000
+  curl -s -b 'userName=admin' -H 'Content-Type: application/json' -d '{}' \\
+       http://127.0.0.1:$port/cgi-bin/webcgi/1014
+
+What webcgi sent to the simulated core: $root/var/run/coresim.journal
 
 Press Ctrl-C to stop.
 EOT

@@ -5,6 +5,7 @@
 #include <json-c/json.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,16 +27,19 @@ struct Target {
   bool two_keys = false;
 };
 
+// Checks the call's arguments and opens the store. For a read of a store file that does
+// not exist, t->db stays null and the call reads as never written.
 [[nodiscard]] bool prepare_target(const char* store, const RecordKind& kind, const char* table,
-                                  Target* t) {
+                                  Target* t, bool for_write = false) {
   if (store == nullptr) return fail("no store path");
   if (!record_kind_is_valid(kind) || kind.key.column == nullptr)
     return fail("not a storable record kind");
   const char* name = table != nullptr ? table : kind.name;
   if (!record_detail::is_identifier(name) || std::strncmp(name, "sqlite_", 7) == 0)
     return fail("bad table name");
-  t->db = store_db::open(store);
-  if (t->db == nullptr) return false;
+  bool missing = false;
+  t->db = store_db::open(store, for_write, &missing);
+  if (t->db == nullptr && !missing) return false;
   t->kind = &kind;
   t->table = name;
   t->two_keys = kind.key2.column != nullptr;
@@ -78,6 +82,12 @@ std::string key_condition(const Target& t) {
   return s;
 }
 
+// A table of that name that lacks the kind's key columns belongs to something else.
+[[nodiscard]] bool has_keys(const Target& t, const Columns& cols) {
+  if (cols.has(t.kind->key.column) && (!t.two_keys || cols.has(t.kind->key2.column))) return true;
+  return fail("table " + t.table + " lacks its key columns");
+}
+
 // Creates the table or adds the columns it lacks. Inside a write transaction.
 [[nodiscard]] bool ensure_table(const Target& t) {
   Columns cols;
@@ -94,8 +104,7 @@ std::string key_condition(const Target& t) {
     sql += ", PRIMARY KEY (" + key_list(t) + "))";
     return store_db::exec(t.db, sql.c_str());
   }
-  if (!cols.has(kind.key.column) || (t.two_keys && !cols.has(kind.key2.column)))
-    return fail("table " + t.table + " lacks its key columns");
+  if (!has_keys(t, cols)) return false;
   for (int i = 0; i < kind.field_count; ++i) {
     const FieldDesc& f = kind.fields[i];
     if (is_key_column(kind, f) || cols.has(f.name)) continue;
@@ -116,10 +125,38 @@ std::vector<const FieldDesc*> readable_fields(const Target& t, const Columns& co
   return out;
 }
 
+
 std::string select_list(const Target& t, const std::vector<const FieldDesc*>& fields) {
   std::string s = key_list(t);
   for (const FieldDesc* f : fields) s += "," + quote(f->name);
   return s;
+}
+
+// Prepares "SELECT <keys and field columns> FROM <table> <tail>" over the columns the
+// table has. The usual table -- one with every column of the kind -- costs one prepare;
+// only when that fails are the table's columns looked up. *exists is false, and nothing
+// prepared, when there is no such table; `needed` names a column that must exist.
+[[nodiscard]] bool prepare_select(const Target& t, const std::string& tail,
+                                  std::vector<const FieldDesc*>* fields,
+                                  std::optional<Statement>* st, bool* exists,
+                                  const char* needed = nullptr) {
+  fields->clear();
+  for (int i = 0; i < t.kind->field_count; ++i)
+    if (!is_key_column(*t.kind, t.kind->fields[i])) fields->push_back(&t.kind->fields[i]);
+  *exists = true;
+  st->emplace(t.db, "SELECT " + select_list(t, *fields) + " FROM " + quote(t.table) + " " + tail);
+  if ((*st)->ok()) return true;
+
+  st->reset();
+  Columns cols;
+  if (!store_db::table_columns(t.db, t.table, &cols)) return false;
+  *exists = cols.exists;
+  if (!cols.exists) return true;
+  if (!has_keys(t, cols)) return false;
+  if (needed != nullptr && !cols.has(needed)) return fail(std::string("no column ") + needed);
+  *fields = readable_fields(t, cols);
+  st->emplace(t.db, "SELECT " + select_list(t, *fields) + " FROM " + quote(t.table) + " " + tail);
+  return (*st)->ok();
 }
 
 // One column value into its field; NULL keeps the default. Store contents are not
@@ -221,19 +258,15 @@ void bind_key(sqlite3_stmt* st, const Target& t, RecordKey key) {
 [[nodiscard]] bool read_locked(const Target& t, RecordKey key, void* record, bool* stored) {
   record_reset(*t.kind, record, key);
   *stored = false;
-  Columns cols;
-  if (!store_db::table_columns(t.db, t.table, &cols)) return false;
-  if (!cols.exists) return true;
-  if (!cols.has(t.kind->key.column) || (t.two_keys && !cols.has(t.kind->key2.column)))
-    return fail("table " + t.table + " lacks its key columns");
-  auto fields = readable_fields(t, cols);
-  Statement st(t.db, "SELECT " + select_list(t, fields) + " FROM " + quote(t.table) + " WHERE " +
-                         key_condition(t));
-  if (!st.ok()) return false;
-  bind_key(st.get(), t, key);
-  int rc = st.step();
+  std::vector<const FieldDesc*> fields;
+  std::optional<Statement> st;
+  bool exists;
+  if (!prepare_select(t, "WHERE " + key_condition(t), &fields, &st, &exists)) return false;
+  if (!exists) return true;
+  bind_key(st->get(), t, key);
+  int rc = st->step();
   if (rc == SQLITE_ROW) {
-    row_to_record(t, st.get(), fields, record);
+    row_to_record(t, st->get(), fields, record);
     *stored = true;
     return true;
   }
@@ -282,7 +315,7 @@ template <typename Body>
 int with_write(const char* store, const RecordKind& kind, const char* table, Body body) {
   std::lock_guard<std::mutex> guard(store_db::lock());
   Target t;
-  if (!prepare_target(store, kind, table, &t)) return -1;
+  if (!prepare_target(store, kind, table, &t, true)) return -1;
   Transaction tx(t.db);
   if (!tx.begin(true) || !ensure_table(t) || !body(t) || !tx.commit()) return -1;
   return 0;
@@ -317,43 +350,48 @@ int list_impl(const char* store, const RecordKind& kind, const int64_t* first, v
 
   int slots = 0;
   if (kind.list_every_slot) {
-    int64_t span = slot_key.max - slot_key.min + 1;
-    slots = span < capacity ? static_cast<int>(span) : capacity;
+    // Unsigned: a range as wide as int64_t must not overflow.
+    uint64_t span = static_cast<uint64_t>(slot_key.max) - static_cast<uint64_t>(slot_key.min);
+    slots = span < static_cast<uint64_t>(capacity) ? static_cast<int>(span) + 1 : capacity;
     for (int i = 0; i < slots; ++i) {
       RecordKey key = first != nullptr ? RecordKey(*first, slot_key.min + i)
                                        : RecordKey(slot_key.min + i, 0);
       record_reset(kind, element(i), key);
     }
   }
-  Transaction tx(t.db);
-  Columns cols;
-  if (!tx.begin(false) || !store_db::table_columns(t.db, t.table, &cols)) return -1;
-  if (!cols.exists || capacity == 0) {
+  if (t.db == nullptr) {
     *count = slots;
     return 0;
   }
-  auto fields = readable_fields(t, cols);
-  std::string where = quote(kind.key.column) + " BETWEEN ?1 AND ?2";
+  std::string where = "WHERE " + quote(kind.key.column) + " BETWEEN ?1 AND ?2";
   if (t.two_keys) where += " AND " + quote(kind.key2.column) + " BETWEEN ?3 AND ?4";
   if (first != nullptr) where += " AND " + quote(kind.key.column) + "=?5";
-  Statement st(t.db, "SELECT " + select_list(t, fields) + " FROM " + quote(t.table) + " WHERE " +
-                         where + " ORDER BY " + key_list(t));
-  if (!st.ok()) return -1;
-  sqlite3_bind_int64(st.get(), 1, kind.key.min);
-  sqlite3_bind_int64(st.get(), 2, kind.key.max);
-  if (t.two_keys) {
-    sqlite3_bind_int64(st.get(), 3, kind.key2.min);
-    sqlite3_bind_int64(st.get(), 4, kind.key2.max);
+  Transaction tx(t.db);
+  std::vector<const FieldDesc*> fields;
+  std::optional<Statement> st;
+  bool exists;
+  if (!tx.begin(false) || !prepare_select(t, where + " ORDER BY " + key_list(t), &fields, &st, &exists))
+    return -1;
+  if (!exists || capacity == 0) {
+    *count = slots;
+    return 0;
   }
-  if (first != nullptr) sqlite3_bind_int64(st.get(), 5, *first);
+  sqlite3_stmt* s = st->get();
+  sqlite3_bind_int64(s, 1, kind.key.min);
+  sqlite3_bind_int64(s, 2, kind.key.max);
+  if (t.two_keys) {
+    sqlite3_bind_int64(s, 3, kind.key2.min);
+    sqlite3_bind_int64(s, 4, kind.key2.max);
+  }
+  if (first != nullptr) sqlite3_bind_int64(s, 5, *first);
   int n = 0, rc;
-  while ((rc = st.step()) == SQLITE_ROW) {
+  while ((rc = st->step()) == SQLITE_ROW) {
     if (kind.list_every_slot) {
-      int64_t slot = sqlite3_column_int64(st.get(), slot_column) - slot_key.min;
-      if (slot >= 0 && slot < slots) row_to_record(t, st.get(), fields, element(static_cast<int>(slot)));
+      int64_t slot = sqlite3_column_int64(s, slot_column) - slot_key.min;
+      if (slot >= 0 && slot < slots) row_to_record(t, s, fields, element(static_cast<int>(slot)));
     } else {
       if (n >= capacity) break;
-      row_to_record(t, st.get(), fields, element(n++));
+      row_to_record(t, s, fields, element(n++));
     }
   }
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) return fail("cannot list " + t.table, t.db), -1;
@@ -373,18 +411,20 @@ int find_impl(const char* store, const RecordKind& kind, const char* field, void
   std::lock_guard<std::mutex> guard(store_db::lock());
   Target t;
   if (!prepare_target(store, kind, table, &t)) return -1;
+  if (t.db == nullptr) return fail("not found"), -1;
   Transaction tx(t.db);
-  Columns cols;
-  if (!tx.begin(false) || !store_db::table_columns(t.db, t.table, &cols)) return -1;
-  if (!cols.exists || !cols.has(f->name)) return fail("not found"), -1;
-  auto fields = readable_fields(t, cols);
-  Statement st(t.db, "SELECT " + select_list(t, fields) + " FROM " + quote(t.table) + " WHERE " +
-                         quote(f->name) + "=?1 ORDER BY " + key_list(t) + " LIMIT 1");
-  if (!st.ok()) return -1;
-  bind(st.get());
-  int rc = st.step();
+  std::vector<const FieldDesc*> fields;
+  std::optional<Statement> st;
+  bool exists;
+  if (!tx.begin(false) ||
+      !prepare_select(t, "WHERE " + quote(f->name) + "=?1 ORDER BY " + key_list(t) + " LIMIT 1",
+                      &fields, &st, &exists, f->name))
+    return -1;
+  if (!exists) return fail("not found"), -1;
+  bind(st->get());
+  int rc = st->step();
   if (rc == SQLITE_ROW) {
-    row_to_record(t, st.get(), fields, record);
+    row_to_record(t, st->get(), fields, record);
     return tx.commit() ? 0 : -1;
   }
   if (rc != SQLITE_DONE) fail("cannot read " + t.table, t.db);
@@ -402,6 +442,7 @@ int store_read(const char* store, const RecordKind& kind, RecordKey key, void* r
   std::lock_guard<std::mutex> guard(store_db::lock());
   Target t;
   if (!prepare_target(store, kind, table, &t) || !key_in_range(kind, key)) return -1;
+  if (t.db == nullptr) return 0;
   Transaction tx(t.db);
   bool found = false;
   if (!tx.begin(false) || !read_locked(t, key, record, &found) || !tx.commit()) {
@@ -477,10 +518,12 @@ int store_count(const char* store, const RecordKind& kind, int* count, const cha
   std::lock_guard<std::mutex> guard(store_db::lock());
   Target t;
   if (!prepare_target(store, kind, table, &t)) return -1;
+  if (t.db == nullptr) return 0;
   Transaction tx(t.db);
   Columns cols;
   if (!tx.begin(false) || !store_db::table_columns(t.db, t.table, &cols)) return -1;
   if (!cols.exists) return 0;
+  if (!has_keys(t, cols)) return -1;
   std::string sql = "SELECT count(*) FROM " + quote(t.table) + " WHERE " + quote(kind.key.column) +
                     " BETWEEN ?1 AND ?2";
   if (f != nullptr) {

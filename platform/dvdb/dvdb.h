@@ -2,8 +2,9 @@
 // request processes and the core daemon share.
 //
 // Store paths are the recorder's system paths below (the first argument of every call);
-// the store resolves them under NVR_ROOT itself. A database file is created on first use
-// and opened once per process, lazily, in WAL mode with a busy timeout, so that readers
+// the store resolves them under NVR_ROOT itself. A database file is created by the first
+// write (a read of a missing file reads as never written and creates nothing: the mere
+// existence of "/mnt/nand2/oem.db" marks a customised build) and opened once per process, lazily, in WAL mode with a busy timeout, so that readers
 // never wait and writers queue for each other. Every call is one transaction: a crash
 // never leaves half a record, and a copy to many channels happens entirely or not at all.
 //
@@ -17,7 +18,8 @@
 // Never-written rule: a record that was never written reads as its kind's factory
 // defaults (the kind's `defaults`, or all zero), with its key fields set to the key. A
 // read reports this through `stored` and still returns 0; a missing table or a missing
-// database file count as never written. A failed read also leaves the defaults in the
+// database file count as never written (lists are then empty or all defaults, finds
+// find nothing, counts are 0, parameters read as their defaults). A failed read also leaves the defaults in the
 // record, so that callers which use the record regardless see sensible values.
 //
 // Results: every call returns 0 on success and -1 on failure, and never 0 for a write
@@ -41,8 +43,11 @@ inline constexpr const char* kStoreMain = "/mnt/nand/app/dvdb.db";  // settings 
 inline constexpr const char* kStoreAnpr = "/mnt/nand/app/anpr.db";  // licence-plate lists
 inline constexpr const char* kStoreOem = "/mnt/nand2/oem.db";       // accounts of a customised build
 
-// How long a call waits for another process's write before it fails.
-inline constexpr int kStoreBusyTimeoutMs = 5000;
+// How long a call waits for other processes' writes before it fails. Waiting writers are
+// not served in order (each retries when it wakes), so under a burst of writers one may
+// wait for most of the burst; the limit is long enough to outlast any burst of request
+// processes and still ends a wait on a store that a hung process keeps locked.
+inline constexpr int kStoreBusyTimeoutMs = 30000;
 
 // Reads the record at `key` into `record` (kind.size bytes). 0 when read (also for a
 // record never written, which reads as defaults: *stored is then false), -1 on failure.

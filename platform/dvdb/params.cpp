@@ -35,8 +35,9 @@ struct Value {
 Lookup lookup(const char* store, const char* key, Value* out) {
   if (store == nullptr || !key_ok(key)) return Lookup::kFailed;
   std::lock_guard<std::mutex> guard(store_db::lock());
-  sqlite3* db = store_db::open(store);
-  if (db == nullptr) return Lookup::kFailed;
+  bool missing = false;
+  sqlite3* db = store_db::open(store, false, &missing);
+  if (db == nullptr) return missing ? Lookup::kMissing : Lookup::kFailed;
   Transaction tx(db);
   store_db::Columns cols;
   if (!tx.begin(false) || !store_db::table_columns(db, "params", &cols)) return Lookup::kFailed;
@@ -80,7 +81,8 @@ template <typename Bind>
 int store_value(const char* store, const char* key, Mode mode, Bind bind) {
   if (store == nullptr || !key_ok(key)) return -1;
   std::lock_guard<std::mutex> guard(store_db::lock());
-  sqlite3* db = store_db::open(store);
+  bool missing = false;
+  sqlite3* db = store_db::open(store, true, &missing);
   if (db == nullptr) return -1;
   Transaction tx(db);
   if (!tx.begin(true) ||

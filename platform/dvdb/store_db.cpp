@@ -6,6 +6,10 @@
 // already in WAL mode the statement only reads the header.
 #include "store_db.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
 #include <map>
 
 #include "dvdb.h"
@@ -37,12 +41,18 @@ bool fail(std::string_view what, sqlite3* db) {
   return false;
 }
 
-sqlite3* open(const char* store) {
+sqlite3* open(const char* store, bool for_write, bool* missing) {
+  *missing = false;
   auto& map = connections();
   auto it = map.find(store);
   if (it != map.end()) return it->second;
 
   std::string path = nvr_path(store);
+  struct stat st;
+  if (!for_write && stat(path.c_str(), &st) != 0 && errno == ENOENT) {
+    *missing = true;
+    return nullptr;
+  }
   sqlite3* db = nullptr;
   int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                            nullptr);
@@ -53,12 +63,19 @@ sqlite3* open(const char* store) {
   }
   sqlite3_busy_timeout(db, kStoreBusyTimeoutMs);
   sqlite3_extended_result_codes(db, 1);
+  // A quoted name that matches no column must be an error, not a string literal.
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
   // Also the first read of the file: a file that is not a database fails here.
   if (sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) != SQLITE_OK) {
     fail("cannot use " + path, db);
     sqlite3_close(db);
     return nullptr;
   }
+  // Closing at exit lets the last process out fold the WAL back into the database and
+  // remove it, so that the next process need not read it through before its first read.
+  static const bool closed_at_exit = std::atexit(store_close_all) == 0;
+  (void)closed_at_exit;
   map.emplace(store, db);
   return db;
 }

@@ -18,8 +18,11 @@ std::mutex& lock();
 bool fail(std::string_view what, sqlite3* db = nullptr);
 
 // The open connection for a store path (resolved under NVR_ROOT), opening it on first
-// use; nullptr when it cannot be opened. Caller holds lock().
-sqlite3* open(const char* store);
+// use; nullptr when it cannot be opened. Only writes create a database file: for
+// `for_write` false a missing file gives nullptr with *missing set, so that reading a
+// store that was never written leaves no file behind (the existence of some store files
+// means something, "/mnt/nand2/oem.db" marks a customised build). Caller holds lock().
+sqlite3* open(const char* store, bool for_write, bool* missing);
 
 // Whether `table` exists and which of the named columns it has (caller holds lock()).
 struct Columns {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "background.h"
+#include "coresim.h"
 #include "process.h"
 #include "temp_root.h"
 
@@ -66,6 +67,40 @@ TEST_F(WebServer, UnknownPathsProduceNoAnswerFromWebcgi) {
   auto [status, body] = curl({url("/9998")});
   // webcgi writes nothing; the web server decides what the client sees.
   EXPECT_EQ(status, "HTTP/1.1 500 Internal Server Error");
+}
+
+}  // namespace
+
+namespace {
+
+// The demo's path: a factory-default store, the simulated core, lighttpd and curl.
+TEST_F(WebServer, LoginAndLogoutThroughTheServer) {
+  nvrtest::ProcessSpec init;
+  init.argv = {nvrtest::bin_path("nvrdb"), "init"};
+  init.env = {{"NVR_ROOT", root_.path()}};
+  ASSERT_EQ(nvrtest::run_process(init).exit_code, 0);
+  nvrtest::CoreSim core(root_);
+  ASSERT_TRUE(core.ok());
+  start("webcgi");
+
+  auto [status, body] = curl({"-H", "Content-Type: application/json", "--data-binary",
+                              "{\"userName\":\"admin\",\"md5\":\"0192023a7bbd73250516f069df18b500\"}",
+                              url("/1000")});
+  EXPECT_EQ(status, "HTTP/1.1 200 OK");
+  EXPECT_EQ(body.rfind("{ \"type\": 0, \"userName\": \"admin\", ", 0), 0u) << body;
+  EXPECT_NE(body.find("\"sessionId\": \""), std::string::npos);
+
+  std::tie(status, body) = curl({"-H", "Content-Type: application/json", "--data-binary",
+                                 "{\"userName\":\"admin\",\"md5\":\"bad\"}", url("/1000")});
+  EXPECT_EQ(body, "{ \"type\": -1 }");
+
+  std::tie(status, body) = curl({"-b", "userName=admin", "-H", "Content-Type: application/json",
+                                 "--data-binary", "{}", url("/1014")});
+  EXPECT_EQ(body, "OK");
+  auto sent = core.wait_journal(2);
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0].type, 3485u);
+  EXPECT_EQ(sent[1].type, 3485u);
 }
 
 }  // namespace

@@ -57,4 +57,11 @@ std::vector<std::string> TempRoot::list(const std::string& rel) const {
   return names;
 }
 
+TempRoot& process_temp_root() {
+  static TempRoot root;
+  static const bool named = setenv("NVR_ROOT", root.path().c_str(), 1) == 0;
+  (void)named;
+  return root;
+}
+
 }  // namespace nvrtest
