@@ -35,3 +35,8 @@ int set_param_value(const char* store, const char* key, const char* text);
 // its text is replaced, so that the check-then-add pattern never loses a value. 0, or
 // -1 on failure.
 int add_param_value(const char* store, const char* key, const char* text);
+
+// 1 when the recorder has an IPv6 address of global scope on an interface other than the
+// loopback, else 0 (also when the kernel's address list, "/proc/net/if_inet6" under
+// NVR_ROOT, cannot be read).
+int net_is_haveipv6();

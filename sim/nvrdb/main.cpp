@@ -30,12 +30,17 @@
 #include "dvstd.h"
 #include "md5.h"
 #include "nvr_root.h"
+#include "camera/camera_record.h"
+#include "camera/ipc_catalog_record.h"
+#include "camera/osd_record.h"
+#include "camera/privacy_mask_record.h"
 #include "system/user_record.h"
 
 namespace {
 
 // Every record kind the tool can show and seed. A module that declares a kind adds it here.
-const RecordKind* const kKinds[] = {&kUserKind};
+const RecordKind* const kKinds[] = {&kUserKind,        &kCameraKind,      &kOsdKind,
+                                    &kPrivacyMaskKind, &kIpcProtocolKind, &kIpcModelKind};
 
 // Parameters of a factory-default recorder: the channel count and those read at login.
 struct DefaultParam {
@@ -142,6 +147,7 @@ int cmd_init(const char* store) {
                                : set_param_int(store, p.key, p.value);
     if (rc != 0) return failed(p.key);
   }
+  if (write_factory_ipc_catalogue(store) != 0) return failed("cannot store the camera catalogue");
   UserRecord existing;
   if (read_user_by_name(store, kAdminName, &existing) == 0) return 0;
   UserRecord admin = new_account(kAdminName, kAdminPassword, 0);

@@ -64,7 +64,7 @@ TEST_F(NvrdbTest, ParamsUsersAndRecordsCanBeSeededAndShown) {
   EXPECT_EQ(run({"user", "list"}).out, "0\top\ttype 1\n5\tguest\ttype 2\n");
   EXPECT_EQ(run({"record", "set", "user", "5", "nosuch=1"}).exit_code, 2);
   EXPECT_EQ(run({"record", "set", "user", "5", "type=abc"}).exit_code, 2);
-  EXPECT_EQ(run({"record", "get", "camera", "0"}).exit_code, 2);
+  EXPECT_EQ(run({"record", "get", "nosuchkind", "0"}).exit_code, 2);
   EXPECT_EQ(run({"record", "get", "user", "100"}).exit_code, 1);
 
   auto shown = run({"show", "user"});

@@ -1,0 +1,117 @@
+// Test fixture for camera requests through real webcgi and coresim processes on a
+// private root initialised with nvrdb: requests, the store read back through nvrdb, and
+// the messages coresim received.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <json-c/json.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "camera_bytes.h"
+#include "loginfo.h"
+#include "support/cgi_runner.h"
+#include "support/coresim.h"
+
+namespace camtest {
+
+inline const std::string kText = "Content-type: text/plain\r\n\r\n";
+inline const std::string kJson = "Content-type: application/json\r\n\r\n";
+inline const std::string kJsonError = kJson + R"({status:"CGI ERROR"})";
+inline const std::string kTextError = kText + "CGI ERROR";
+
+class CameraProcess : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    nvrdb({"init"});
+    start_core("");
+  }
+
+  // (Re)starts coresim with extra scenario rules.
+  void start_core(const std::string& scenario) {
+    core_.reset();
+    core_ = std::make_unique<nvrtest::CoreSim>(root_, scenario);
+    ASSERT_TRUE(core_->ok());
+  }
+
+  std::string nvrdb(const std::vector<std::string>& args) {
+    nvrtest::ProcessSpec spec;
+    spec.argv = {nvrtest::bin_path("nvrdb")};
+    spec.argv.insert(spec.argv.end(), args.begin(), args.end());
+    spec.env = {{"NVR_ROOT", root_.path()}};
+    nvrtest::ProcessResult r = nvrtest::run_process(spec);
+    EXPECT_EQ(r.exit_code, 0) << args[0] << ": " << r.err;
+    return r.out;
+  }
+
+  nvrtest::ProcessResult post(const std::string& path, const std::string& body) {
+    nvrtest::CgiRequest req;
+    req.method = "POST";
+    req.path = path;
+    req.content_type = "application/json";
+    req.body = body;
+    req.cookie = "lang=en; userName=admin";
+    return nvrtest::run_webcgi(root_, req);
+  }
+  // A GET whose query is JSON, with its quotes written as "%22" as browsers send them.
+  nvrtest::ProcessResult get(const std::string& path, const std::string& query = "") {
+    nvrtest::CgiRequest req;
+    req.path = path;
+    std::string q;
+    for (char c : query) q += c == '"' ? std::string("%22") : std::string(1, c);
+    req.query = q;
+    req.cookie = "lang=en; userName=admin";
+    return nvrtest::run_webcgi(root_, req);
+  }
+
+  // A stored record as nvrdb shows it (store column names); the caller releases it.
+  json_object* stored(const std::string& kind, int key) {
+    std::string out = nvrdb({"record", "get", kind, std::to_string(key)});
+    std::size_t brace = out.find('{');
+    return brace == std::string::npos ? nullptr : json_tokener_parse(out.c_str() + brace);
+  }
+  int stored_int(const std::string& kind, int key, const char* column) {
+    json_object* o = stored(kind, key);
+    int v = json_object_get_int(json_object_object_get(o, column));
+    json_object_put(o);
+    return v;
+  }
+  std::string stored_text(const std::string& kind, int key, const char* column) {
+    json_object* o = stored(kind, key);
+    const char* t = json_object_get_string(json_object_object_get(o, column));
+    std::string v = t != nullptr ? t : "";
+    json_object_put(o);
+    return v;
+  }
+
+  std::vector<nvrtest::JournalEntry> sent(std::size_t count) { return core_->wait_journal(count); }
+  // What webcgi sent, once no more messages arrive from the request just run: the
+  // marker request (answered, so it arrives last) closes the list and is dropped.
+  std::vector<nvrtest::JournalEntry> sent_before_marker() {
+    EXPECT_EQ(get("/2028").out.rfind(kJson, 0), 0u);
+    auto all = core_->journal();
+    if (!all.empty() && all.back().type == 3307) all.pop_back();
+    return all;
+  }
+
+  nvrtest::TempRoot root_;
+  std::unique_ptr<nvrtest::CoreSim> core_;
+};
+
+// An operation log record as it travelled.
+inline OperationLogRecord log_record(const nvrtest::JournalEntry& e) {
+  OperationLogRecord rec{};
+  auto bytes = e.bytes();
+  if (bytes.size() == sizeof rec) std::memcpy(&rec, bytes.data(), sizeof rec);
+  return rec;
+}
+
+inline std::string body_of(const nvrtest::ProcessResult& r, const std::string& header) {
+  return r.out.rfind(header, 0) == 0 ? r.out.substr(header.size()) : std::string();
+}
+
+}  // namespace camtest
