@@ -30,12 +30,14 @@
 #include "dvstd.h"
 #include "md5.h"
 #include "nvr_root.h"
+#include "record/record_store.h"
 #include "system/user_record.h"
 
 namespace {
 
 // Every record kind the tool can show and seed. A module that declares a kind adds it here.
-const RecordKind* const kKinds[] = {&kUserKind};
+const RecordKind* const kKinds[] = {&kUserKind, &kHolidayKind, &kRecordSettingsKind,
+                                     &kRecordScheduleKind, &kRecordCameraKind};
 
 // Parameters of a factory-default recorder: the channel count and those read at login.
 struct DefaultParam {
