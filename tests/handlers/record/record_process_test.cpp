@@ -391,6 +391,18 @@ TEST_F(RecordPages, AModeListLongerThan64SetsTheChannelsThereAre) {
   EXPECT_EQ(int_at(json_object_array_get_idx(modes.at("records"), 63), "mode"), 2);
 }
 
+TEST_F(RecordPages, ModesThatCannotBeStoredAreNotReportedSaved) {
+  EXPECT_EQ(post("/6043", R"({"records":[{"id":0,"mode":0}]})").out, kText + "OK");  // creates the table
+  core_->wait_journal(2);
+  break_writes("record");
+  EXPECT_EQ(post("/6043", R"({"records":[{"id":0,"mode":1},{"id":1,"mode":2}]})").out, kText + "ERROR");
+  auto journal = barrier(2);
+  EXPECT_EQ(of_type(journal, 1407).size(), 1u);  // the first save's
+  EXPECT_EQ(of_type(journal, 3485).size(), 2u);  // the first save's and the barrier's
+  Json modes(get_json("/6042"));
+  EXPECT_EQ(int_at(json_object_array_get_idx(modes.at("records"), 0), "mode"), 0);
+}
+
 // ---- Record parameters ---------------------------------------------------------------------
 
 const char* kParams = R"({"cnt":5,"chnid":[3,3,5,6,7],"camAnr":1,"prevRecordOn":1,"prevRecordDuration":5,
