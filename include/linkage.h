@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <type_traits>
 
 #include "record.h"
@@ -35,6 +36,34 @@ static_assert(sizeof(ScheduleDay) == 3272);
 static_assert(sizeof(ScheduleBlock) == 26176);
 static_assert(offsetof(ScheduleDay, wholeDay) == 3264);
 static_assert(std::is_trivially_copyable_v<ScheduleBlock>);
+
+// Field tables of one section and one day row, for every kind that holds schedule rows
+// (the schedule kind below, and the record schedules of the recording settings). Not
+// `inline`: each file keeps its own copy, so that their addresses stay constants that
+// record_kind_is_valid can test at compile time in every build (an inline variable's
+// address is not one under the sanitizers).
+constexpr FieldDesc kScheduleSectionFields[] = {
+    NVR_FIELD(ScheduleSection, start, "startTime"),
+    NVR_FIELD(ScheduleSection, end, "endTime"),
+    NVR_FIELD(ScheduleSection, action, "actionType"),
+};
+constexpr RecordKind kScheduleSectionKind{
+    .name = "schedule_section",
+    .size = sizeof(ScheduleSection),
+    .fields = kScheduleSectionFields,
+    .field_count = static_cast<int>(std::size(kScheduleSectionFields))};
+
+constexpr FieldDesc kScheduleDayFields[] = {
+    NVR_NESTED(ScheduleDay, section, nullptr, kScheduleSectionKind),
+    NVR_FIELD(ScheduleDay, wholeDay, nullptr),
+    NVR_FIELD(ScheduleDay, wholeDayAction, nullptr),
+};
+constexpr RecordKind kScheduleDayKind{
+    .name = "schedule_day",
+    .size = sizeof(ScheduleDay),
+    .fields = kScheduleDayFields,
+    .field_count = static_cast<int>(std::size(kScheduleDayFields))};
+static_assert(record_kind_is_valid(kScheduleDayKind));
 
 // One schedule per channel (0 to 63) in a named table ("motion_esche",
 // "motion_http_notification_sche", ...). A schedule never written reads as all zero.

@@ -8,28 +8,8 @@
 
 namespace {
 
-constexpr FieldDesc kSectionFields[] = {
-    NVR_FIELD(ScheduleSection, start, "startTime"),
-    NVR_FIELD(ScheduleSection, end, "endTime"),
-    NVR_FIELD(ScheduleSection, action, "actionType"),
-};
-constexpr RecordKind kSectionKind{.name = "schedule_section",
-                                  .size = sizeof(ScheduleSection),
-                                  .fields = kSectionFields,
-                                  .field_count = static_cast<int>(std::size(kSectionFields))};
-
-constexpr FieldDesc kDayFields[] = {
-    NVR_NESTED(ScheduleDay, section, nullptr, kSectionKind),
-    NVR_FIELD(ScheduleDay, wholeDay, nullptr),
-    NVR_FIELD(ScheduleDay, wholeDayAction, nullptr),
-};
-constexpr RecordKind kDayKind{.name = "schedule_day",
-                              .size = sizeof(ScheduleDay),
-                              .fields = kDayFields,
-                              .field_count = static_cast<int>(std::size(kDayFields))};
-
 constexpr FieldDesc kScheduleFields[] = {
-    NVR_NESTED(ScheduleBlock, day, nullptr, kDayKind),
+    NVR_NESTED(ScheduleBlock, day, nullptr, kScheduleDayKind),
 };
 
 constexpr FieldDesc kPtzEntryFields[] = {

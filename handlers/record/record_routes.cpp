@@ -1,20 +1,20 @@
-// Route table of the recording schedules module. A null handler marks a path whose
-// handler is not built yet; it is served like an unknown path.
+// Route table of the recording schedules module.
 #include "module_routes.h"
+#include "record/record_handlers.h"
 
 namespace {
 
 constexpr WebReq kRoutes[] = {
-    {"/6030", nullptr},
-    {"/6031", nullptr},
-    {"/6040", nullptr},
-    {"/6041", nullptr},
-    {"/6042", nullptr},
-    {"/6043", nullptr},
-    {"/6044", nullptr},
-    {"/6045", nullptr},
-    {"/6046", nullptr},
-    {"/6047", nullptr},
+    {"/6030", on_get_holiday_info},
+    {"/6031", on_set_holiday_info},
+    {"/6040", on_get_record_info},
+    {"/6041", on_set_record_info},
+    {"/6042", on_get_record_modes},
+    {"/6043", on_set_record_modes},
+    {"/6044", on_get_record_params},
+    {"/6045", on_set_record_params},
+    {"/6046", on_get_record_support},
+    {"/6047", on_get_record_primary_secondary},
 };
 
 }  // namespace

@@ -574,6 +574,14 @@ int store_copy_column_int(const char* store, const RecordKind& kind, const char*
   });
 }
 
+int copy_table_column_int(const char* store, const RecordKind& kind, const char* column,
+                          int64_t value, uint64_t mask, const char* key_column,
+                          const char* table) {
+  if (key_column == nullptr || !record_detail::same_name(key_column, kind.key.column))
+    return fail("not the table's key column"), -1;
+  return store_copy_column_int(store, kind, column, value, mask, 0, table);
+}
+
 int store_add(const char* store, const RecordKind& kind, void* record, const char* free_field,
               int64_t* key, const char* table) {
   const FieldDesc* f = free_field != nullptr ? record_find_field(kind, free_field) : nullptr;

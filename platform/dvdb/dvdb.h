@@ -104,6 +104,14 @@ int store_copy_column_int(const char* store, const RecordKind& kind, const char*
                           int64_t value, uint64_t mask, int64_t second = 0,
                           const char* table = nullptr);
 
+// The named form the handlers use for store_copy_column_int: sets the integer column
+// `column` of the kind's table to `value` in every row whose key column `key_column`
+// is selected by `mask`. 0, or -1 as store_copy_column_int, and also when `key_column`
+// is not the kind's first key.
+int copy_table_column_int(const char* store, const RecordKind& kind, const char* column,
+                          int64_t value, uint64_t mask, const char* key_column,
+                          const char* table = nullptr);
+
 // Stores `record` in the lowest first key from key.min whose slot is free (no record, or
 // the integer field `free_field` is 0) and sets *key to it; the record's key fields are
 // set too. -1 when every slot is taken. For kinds with one key.

@@ -34,13 +34,15 @@
 #include "camera/ipc_catalog_record.h"
 #include "camera/osd_record.h"
 #include "camera/privacy_mask_record.h"
+#include "record/record_store.h"
 #include "system/user_record.h"
 
 namespace {
 
 // Every record kind the tool can show and seed. A module that declares a kind adds it here.
-const RecordKind* const kKinds[] = {&kUserKind,        &kCameraKind,      &kOsdKind,
-                                    &kPrivacyMaskKind, &kIpcProtocolKind, &kIpcModelKind};
+const RecordKind* const kKinds[] = {&kUserKind,           &kCameraKind,         &kOsdKind,
+                                    &kPrivacyMaskKind,    &kIpcProtocolKind,    &kIpcModelKind,
+                                    &kHolidayKind,        &kRecordSettingsKind, &kRecordScheduleKind};
 
 // Parameters of a factory-default recorder: the channel count and those read at login.
 struct DefaultParam {
