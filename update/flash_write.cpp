@@ -33,6 +33,18 @@ constexpr std::string_view kPlanTargets[] = {"uboot", "baseparam", "logo", "ker1
 constexpr char kEraseProgram[] = "/usr/sbin/flash_eraseall";
 constexpr size_t kNorChunk = 10240;
 
+// The fields a plan entry takes over from its image record.
+struct PlanField {
+  uint32_t ImageRecord::*from;
+  uint32_t WritePlanEntry::*to;
+};
+constexpr PlanField kPlanFields[] = {
+    {&ImageRecord::offset, &WritePlanEntry::offset},   {&ImageRecord::size, &WritePlanEntry::size},
+    {&ImageRecord::flag, &WritePlanEntry::flag},       {&ImageRecord::addr, &WritePlanEntry::addr},
+    {&ImageRecord::version, &WritePlanEntry::version}, {&ImageRecord::date, &WritePlanEntry::date},
+    {&ImageRecord::crc32, &WritePlanEntry::crc32},
+};
+
 struct NandGeometry {
   uint32_t oobsize, writesize;
 };
@@ -251,16 +263,53 @@ void copy_nand_pages(int mtd, int image, const MtdInfo& info, const WritePlanEnt
   }
 }
 
+enum class NorPass { kCopy, kVerify };
+
+// One pass over the entry's bytes in chunks: copy them to the flash from address 0, or
+// compare the flash with them and compute the CRC-32 of the flash bytes into *crc. The
+// bytes left when the pass stopped after a message; 0 when it completed.
+uint64_t nor_pass(int image, int mtd, const WritePlanEntry& entry, NorPass pass, uint32_t* crc) {
+  uint64_t left = entry.size;
+  if (::lseek(image, static_cast<off_t>(entry.offset), SEEK_SET) < 0 || mtd_seek(mtd, 0, SEEK_SET) != 0) {
+    std::perror("lseek");
+    return left;
+  }
+  const bool copy = pass == NorPass::kCopy;
+  std::vector<uint8_t> chunk(kNorChunk), flash(kNorChunk);
+  while (left > 0) {
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(left, kNorChunk));
+    ssize_t got = read_full(image, chunk.data(), n);
+    if (got != static_cast<ssize_t>(n)) {
+      std::fprintf(stderr,
+                   copy ? "Read image count error, result = [0x%x] ! \n"
+                        : " Verify that flash, read image count error, result = [0x%x] ! \n",
+                   static_cast<unsigned>(got));
+      break;
+    }
+    ssize_t moved = copy ? mtd_write(mtd, chunk.data(), n) : mtd_read(mtd, flash.data(), n);
+    if (moved != static_cast<ssize_t>(n)) {
+      std::fprintf(stderr,
+                   copy ? "Write image count error, reault = [0x%x] ! \n"
+                        : " Verify that flash, write image count error, result = [0x%x] ! \n",
+                   static_cast<unsigned>(moved));
+      break;
+    }
+    if (!copy) {
+      if (std::memcmp(chunk.data(), flash.data(), n) != 0) {
+        std::fprintf(stderr, "File does not seem to match flash data. \n");
+        break;
+      }
+      *crc = crc32(*crc, flash.data(), n);
+    }
+    left -= n;
+  }
+  return left;
+}
+
 }  // namespace
 
 void fill_plan_entry(const ImageRecord& record, WritePlanEntry* entry) {
-  entry->offset = record.offset;
-  entry->size = record.size;
-  entry->flag = record.flag;
-  entry->addr = record.addr;
-  entry->version = record.version;
-  entry->date = record.date;
-  entry->crc32 = record.crc32;
+  for (const PlanField& f : kPlanFields) entry->*f.to = record.*f.from;
   entry->pad = 1;
 }
 
@@ -370,55 +419,12 @@ int spi_flash_write_file(const char* image_path, const WritePlanEntry& entry,
     return fail();
   }
 
-  std::vector<uint8_t> chunk(kNorChunk), back(kNorChunk);
-  uint64_t copy_left = length, verify_left = length;
   uint32_t crc = 0;
-  if (::lseek(image, static_cast<off_t>(entry.offset), SEEK_SET) < 0 || mtd_seek(mtd, 0, SEEK_SET) != 0)
-    std::perror("lseek");
-  else
-    while (copy_left > 0) {
-      const size_t n = static_cast<size_t>(std::min<uint64_t>(copy_left, kNorChunk));
-      ssize_t got = read_full(image, chunk.data(), n);
-      if (got != static_cast<ssize_t>(n)) {
-        std::fprintf(stderr, "Read image count error, result = [0x%x] ! \n", static_cast<unsigned>(got));
-        break;
-      }
-      ssize_t put = mtd_write(mtd, chunk.data(), n);
-      if (put != static_cast<ssize_t>(n)) {
-        std::fprintf(stderr, "Write image count error, reault = [0x%x] ! \n", static_cast<unsigned>(put));
-        break;
-      }
-      copy_left -= n;
-    }
-  if (copy_left == 0) {
-    if (::lseek(image, static_cast<off_t>(entry.offset), SEEK_SET) < 0 || mtd_seek(mtd, 0, SEEK_SET) != 0)
-      std::perror("lseek");
-    else
-      while (verify_left > 0) {
-        const size_t n = static_cast<size_t>(std::min<uint64_t>(verify_left, kNorChunk));
-        ssize_t got = read_full(image, chunk.data(), n);
-        if (got != static_cast<ssize_t>(n)) {
-          std::fprintf(stderr, " Verify that flash, read image count error, result = [0x%x] ! \n",
-                       static_cast<unsigned>(got));
-          break;
-        }
-        ssize_t read_back = mtd_read(mtd, back.data(), n);
-        if (read_back != static_cast<ssize_t>(n)) {
-          std::fprintf(stderr, " Verify that flash, write image count error, result = [0x%x] ! \n",
-                       static_cast<unsigned>(read_back));
-          break;
-        }
-        if (std::memcmp(chunk.data(), back.data(), n) != 0) {
-          std::fprintf(stderr, "File does not seem to match flash data. \n");
-          break;
-        }
-        crc = crc32(crc, back.data(), n);
-        verify_left -= n;
-      }
-  }
+  uint64_t left = nor_pass(image, mtd, entry, NorPass::kCopy, &crc);
+  if (left == 0) left = nor_pass(image, mtd, entry, NorPass::kVerify, &crc);
   ::close(image);
   mtd_close(mtd);
-  if (copy_left > 0 || verify_left > 0) {
+  if (left > 0) {
     std::fprintf(stderr, "Data was only partially written due to error\n");
     return -1;
   }

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include "capture.h"
 #include "flash_model.h"
 #include "image_bytes.h"
 #include "recorder_fixture.h"
@@ -90,23 +91,11 @@ class FlashWriteTest : public RecorderTest {
     return out;
   }
 
-  struct Outcome {
-    int result;
-    std::string out, err;
-  };
   Outcome nand(const std::string& record_image, const WritePlanEntry& e) {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    int result = nand_flash_write_file(record_image.c_str(), e, env_.interface());
-    std::string out = testing::internal::GetCapturedStdout();
-    return {result, out, testing::internal::GetCapturedStderr()};
+    return capture([&] { return nand_flash_write_file(record_image.c_str(), e, env_.interface()); });
   }
   Outcome spi(const std::string& record_image, const WritePlanEntry& e) {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    int result = spi_flash_write_file(record_image.c_str(), e, env_.interface());
-    std::string out = testing::internal::GetCapturedStdout();
-    return {result, out, testing::internal::GetCapturedStderr()};
+    return capture([&] { return spi_flash_write_file(record_image.c_str(), e, env_.interface()); });
   }
 
   // The record followed by erased flash up to `size`.

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "capture.h"
 #include "image_bytes.h"
 #include "support/temp_root.h"
 
@@ -50,16 +51,8 @@ class VerifyTest : public ::testing::Test {
     return root_.at("/tmp/v.img");
   }
 
-  struct Outcome {
-    int result;
-    std::string out, err;
-  };
   Outcome verify(const std::string& path) {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    int result = UPFW_verify(path.c_str());
-    std::string out = testing::internal::GetCapturedStdout();
-    return {result, out, testing::internal::GetCapturedStderr()};
+    return capture([&] { return UPFW_verify(path.c_str()); });
   }
 
   const std::string saved_root_ = std::getenv("NVR_ROOT") != nullptr ? std::getenv("NVR_ROOT") : "";

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "board.h"
+#include "capture.h"
 #include "image_bytes.h"
 #include "recorder_fixture.h"
 
@@ -83,16 +84,8 @@ class VersionCheckTest : public RecorderTest {
     env_.installed = {b.uboot, b.running_fs, 0x48050001, "mem=1024M ubi.mtd=fs1 root=ubi0:rootfs"};
   }
 
-  struct Outcome {
-    int result;
-    std::string out, err;
-  };
   Outcome check(const std::string& path) {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    int result = UPFW_version_check(path.c_str(), env_.interface());
-    std::string out = testing::internal::GetCapturedStdout();
-    return {result, out, testing::internal::GetCapturedStderr()};
+    return capture([&] { return UPFW_version_check(path.c_str(), env_.interface()); });
   }
 };
 
