@@ -368,13 +368,16 @@ int nand_flash_write_file(const char* image_path, const WritePlanEntry& entry,
   NandProgress progress;
   progress.remaining = entry.size;
   int image = image_path != nullptr ? ::open(image_path, O_RDONLY | O_CLOEXEC) : (errno = EINVAL, -1);
-  if (image < 0)
+  bool written = false;
+  if (image < 0) {
     std::perror("open input file");
-  else if (entry_inside_image(image, entry) && prepare_nand(entry, info, device))
+  } else if (entry_inside_image(image, entry) && prepare_nand(entry, info, device)) {
     copy_nand_pages(mtd, image, info, entry, &progress);
+    written = progress.remaining == 0;
+  }
   if (image >= 0) ::close(image);
   mtd_close(mtd);
-  if (progress.remaining > 0) {
+  if (!written) {
     std::fprintf(stderr, "Data was only partially written due to error\n");
     return -1;
   }

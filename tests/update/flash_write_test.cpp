@@ -152,6 +152,7 @@ TEST_F(FlashWriteTest, NandRefusesBeforeErasing) {
   outside.size += 1;
   WritePlanEntry wrapping = entry("/dev/mtd5", "ker2", record);
   wrapping.offset = 0xFFFFF800;
+  WritePlanEntry empty = entry("/dev/mtd5", "ker2", "");
   WritePlanEntry bad_path = entry("/dev/mtd5 ; reboot", "ker2", record);
   WritePlanEntry missing = entry("/dev/mtd42", "ker2", record);
   const std::string partial = "Data was only partially written due to error\n";
@@ -167,6 +168,8 @@ TEST_F(FlashWriteTest, NandRefusesBeforeErasing) {
        "Record of 0x00002001 bytes at 0x00000800 lies outside the image (10240 bytes)\n" + partial},
       {"wrapping around 4 GiB", wrapping, record, "",
        "Record of 0x00002000 bytes at 0xFFFFF800 lies outside the image (10240 bytes)\n" + partial},
+      {"no content (its checksum, 0, would match)", empty, record, "",
+       "Record of 0x00000000 bytes at 0x00000800 lies outside the image (10240 bytes)\n" + partial},
       {"device path with more than a device", bad_path, record, "", "open flash: No such device\n"},
       {"no such device", missing, record, "", "open flash: No such file or directory\n"},
   };
