@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "crc32.h"
+#include "file_io.h"
 #include "upd_root.h"
 #include "version.h"
 
@@ -38,42 +39,14 @@ constexpr uint32_t ImageRecord::*kRecordWords[] = {
 constexpr size_t kRecordCrcOffset = offsetof(ImageRecord, crc32);
 constexpr size_t kRecordNameOffset = offsetof(ImageRecord, name);
 
-int date_year(uint32_t d) { return static_cast<int>(d >> 16); }
-int date_month(uint32_t d) { return static_cast<int>((d >> 8) & 0xFF); }
-int date_day(uint32_t d) { return static_cast<int>(d & 0xFF); }
-
 void print_version_line(uint32_t v) {
   std::printf("version = %d.%d.%d.%d\n", static_cast<int>(version_platform(v)),
               static_cast<int>(version_major(v)), static_cast<int>(version_minor(v)),
               static_cast<int>(version_build(v)));
 }
 
-[[nodiscard]] bool write_all(int fd, const uint8_t* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
+}  // namespace
 
-// Reads until `size` bytes or the end of the file; the count read, or -1.
-ssize_t read_full(int fd, uint8_t* data, size_t size) {
-  size_t done = 0;
-  while (done < size) {
-    ssize_t n = ::read(fd, data + done, size - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return -1;
-    if (n == 0) break;
-    done += static_cast<size_t>(n);
-  }
-  return static_cast<ssize_t>(done);
-}
-
-// Opens the image, checks its size and reads its header; the open descriptor, or -1
-// after a message (nothing left open).
 int open_image(const char* path, ImageHeader* header) {
   if (path == nullptr || path[0] == '\0') {
     std::fprintf(stderr, "Please input datafile\n");
@@ -118,6 +91,8 @@ int open_image(const char* path, ImageHeader* header) {
   }
   return fd;
 }
+
+namespace {
 
 // Creates an extraction target afresh: a file or link planted under the fixed name in
 // the shared folder is removed, never written through.

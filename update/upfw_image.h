@@ -96,6 +96,10 @@ bool record_present(const ImageRecord& record);
 // bytes, and every present record inside the file. 0, or -1 after a message.
 int read_image_header(const char* path, ImageHeader* header);
 
+// The same checks, leaving the image open: its descriptor (positioned after the header),
+// or -1 after a message with nothing left open.
+int open_image(const char* path, ImageHeader* header);
+
 // Prints the header of the image. 0, or -1 when it cannot be read.
 int UPFW_list_intfo(const char* path);
 

@@ -11,9 +11,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 
-#include "crc32.h"
+#include "env_block.h"
 #include "flash_model.h"
+#include "partition_record.h"
 #include "sim_files.h"
 #include "version.h"
 
@@ -51,11 +53,6 @@ constexpr PartitionDefault kPartitions[] = {
 };
 constexpr uint32_t kRecordDate = 0x07E70801;  // 2023/8/1
 
-// The redundant environment: two 64 KiB copies at 0 and 0x10000 of "/dev/mtd1", each a
-// CRC-32 of the rest, the variables, and a generation byte at the very end.
-constexpr size_t kEnvSize = 0x10000;
-constexpr size_t kEnvDataOffset = 4;
-
 uint32_t version_of(const LayoutOptions& options, const PartitionDefault& p) {
   auto it = options.versions.find(p.name);
   return it == options.versions.end() ? p.version : it->second;
@@ -79,26 +76,27 @@ std::vector<std::string> environment_variables(const std::vector<PartitionLayout
       "ver=" + version_text(parts[0].version),
   };
   for (const PartitionLayout& p : parts) {
-    char value[128];
-    std::snprintf(value, sizeof value, "name:%s\tver:0x%08x\tsize:%u\tdate:0x%08x ",
-                  p.name.c_str(), p.version, p.content_size != 0 ? p.content_size : p.size,
-                  kRecordDate);
-    vars.push_back(p.name + "=" + value);
+    PartitionRecord record{};
+    std::snprintf(record.name, sizeof record.name, "%s", p.name.c_str());
+    record.size = p.content_size != 0 ? p.content_size : p.size;
+    record.version = p.version;
+    record.date = kRecordDate;
+    vars.push_back(p.name + "=" + format_partition_record(record));
   }
   return vars;
 }
 
-std::vector<uint8_t> environment_copy(const std::vector<std::string>& vars, uint8_t generation) {
-  std::vector<uint8_t> block(kEnvSize, 0);
-  size_t at = kEnvDataOffset;
-  for (const std::string& v : vars) {
-    std::memcpy(block.data() + at, v.c_str(), v.size() + 1);
-    at += v.size() + 1;
-  }
-  block[kEnvSize - 1] = generation;
-  uint32_t crc = crc32(0, block.data() + kEnvDataOffset, kEnvSize - kEnvDataOffset);
-  for (int i = 0; i < 4; ++i) block[static_cast<size_t>(i)] = static_cast<uint8_t>(crc >> (8 * i));
-  return block;
+// One copy of the environment, encoded as update encodes it.
+[[nodiscard]] bool environment_copy(const std::vector<std::string>& vars, uint8_t generation,
+                                    std::vector<uint8_t>* out) {
+  auto block = std::make_unique<EnvBlock>();
+  if (!env_encode(vars, block.get())) return false;
+  block->generation = generation;
+  env_seal(block.get());
+  const size_t at = out->size();
+  out->resize(at + sizeof *block);
+  std::memcpy(out->data() + at, block.get(), sizeof *block);
+  return true;
 }
 
 // Deterministic stand-in content, different per partition, with both 0 and 1 bits.
@@ -229,9 +227,10 @@ bool create_recorder(const std::string& dir, const LayoutOptions& options, std::
     std::vector<uint8_t> content;
     if (p.name == "env") {
       // Both copies valid; copy 0 one generation ahead, as a normal write leaves them.
-      content = environment_copy(vars, 2);
-      std::vector<uint8_t> second = environment_copy(vars, 1);
-      content.insert(content.end(), second.begin(), second.end());
+      if (!environment_copy(vars, 2, &content) || !environment_copy(vars, 1, &content)) {
+        *error = "the boot environment does not fit its block";
+        return false;
+      }
     } else {
       fill_pattern(&content, p.content_size, static_cast<uint32_t>(i + 1));
     }

@@ -4,7 +4,8 @@
 //
 // Under NVR_ROOT both come from the emulation's board settings
 // ("<root>/flashsim/board.conf", keys phy_id and poe_id); the host's "/dev/mem" and
-// I2C nodes are never opened.
+// I2C nodes are never opened. Only a build for the board (CMake option NVR_BOARD) opens
+// the real nodes; any other build without NVR_ROOT reads nothing (-1 and 0).
 #pragma once
 
 // The PHY's first identifier register (PHY address 4, register 2): the identifier;

@@ -1,0 +1,50 @@
+// What the version policy and the flash writers need from the boot environment store,
+// as a small interface the store fills in: the installed versions the policy compares
+// with, the kernel command line that tells the running filesystem copy, and a way to
+// record a partition's new content once a writer has put it on flash.
+//
+// The policy and the writers never read or write the environment themselves, so they
+// are tested with a fake of this interface and the store is tested on its own.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The partition records of the boot environment, in their fixed order (index 0 to 10).
+inline constexpr size_t kPartitionCount = 11;
+inline constexpr std::array<std::string_view, kPartitionCount> kPartitionNames = {
+    "uboot", "env", "baseparam", "logo", "ker1", "ker2", "fs1", "fs2", "cfg", "oem", "rsd"};
+
+// Index of a partition name, or -1.
+inline int partition_index(std::string_view name) {
+  for (size_t i = 0; i < kPartitionCount; ++i)
+    if (kPartitionNames[i] == name) return static_cast<int>(i);
+  return -1;
+}
+
+// The installed system as the environment's partition records describe it.
+struct InstalledSystem {
+  uint32_t uboot_version = 0;  // packed (see version.h)
+  uint32_t fs1_version = 0;
+  uint32_t fs2_version = 0;
+  std::string bootargs;  // the kernel command line; names the running filesystem copy
+};
+
+// Results of BootRecords::record_partition.
+inline constexpr int kRecordTableUnreadable = -1;
+inline constexpr int kRecordWriteFailed = -2;
+
+struct BootRecords {
+  void* context = nullptr;
+  // Fills `out` from the partition table. 0, or -1 when the table cannot be read.
+  int (*read_installed)(void* context, InstalledSystem* out) = nullptr;
+  // Records new content of partition `index` (0 to 10): reads the partition table, sets
+  // that record's size, version and date, and writes the record to flash. 0;
+  // kRecordTableUnreadable when the table cannot be read (nothing written);
+  // kRecordWriteFailed when the write failed.
+  int (*record_partition)(void* context, size_t index, uint32_t size, uint32_t version,
+                          uint32_t date) = nullptr;
+};
