@@ -46,4 +46,22 @@ ProcessResult run_webcgi(const TempRoot& root, const CgiRequest& req) {
   return run_cgi(bin_path("webcgi"), {}, root, req);
 }
 
+CgiRequest json_post(const std::string& path, const std::string& body, const std::string& cookie) {
+  CgiRequest req;
+  req.method = "POST";
+  req.path = path;
+  req.content_type = "application/json";
+  req.body = body;
+  req.cookie = cookie;
+  return req;
+}
+
+ProcessResult run_nvrdb(const TempRoot& root, const std::vector<std::string>& args) {
+  ProcessSpec spec;
+  spec.argv = {bin_path("nvrdb")};
+  spec.argv.insert(spec.argv.end(), args.begin(), args.end());
+  spec.env = {{"NVR_ROOT", root.path()}};
+  return run_process(spec);
+}
+
 }  // namespace nvrtest

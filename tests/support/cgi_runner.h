@@ -57,4 +57,17 @@ ProcessResult run_cgi(const std::string& program, const std::vector<std::string>
 // Runs build/bin/webcgi for the request.
 ProcessResult run_webcgi(const TempRoot& root, const CgiRequest& req);
 
+// A POST request with a JSON body, as the web pages send settings.
+CgiRequest json_post(const std::string& path, const std::string& body,
+                     const std::string& cookie = "");
+
+// Runs build/bin/nvrdb with `args` on the root's store (to seed or read it).
+ProcessResult run_nvrdb(const TempRoot& root, const std::vector<std::string>& args);
+
+// The response forms of webcgi: header texts and error bodies.
+inline const std::string kTextHeader = "Content-type: text/plain\r\n\r\n";
+inline const std::string kJsonHeader = "Content-type: application/json\r\n\r\n";
+inline const std::string kTextErrorBody = kTextHeader + "CGI ERROR";
+inline const std::string kJsonErrorBody = kJsonHeader + "{status:\"CGI ERROR\"}";
+
 }  // namespace nvrtest

@@ -39,11 +39,7 @@ class CameraProcess : public ::testing::Test {
   }
 
   std::string nvrdb(const std::vector<std::string>& args) {
-    nvrtest::ProcessSpec spec;
-    spec.argv = {nvrtest::bin_path("nvrdb")};
-    spec.argv.insert(spec.argv.end(), args.begin(), args.end());
-    spec.env = {{"NVR_ROOT", root_.path()}};
-    nvrtest::ProcessResult r = nvrtest::run_process(spec);
+    nvrtest::ProcessResult r = nvrtest::run_nvrdb(root_, args);
     EXPECT_EQ(r.exit_code, 0) << args[0] << ": " << r.err;
     return r.out;
   }

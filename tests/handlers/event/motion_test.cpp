@@ -24,11 +24,11 @@ using nvrtest::JournalEntry;
 using nvrtest::ProcessResult;
 using nvrtest::TempRoot;
 
-const std::string kText = "Content-type: text/plain\r\n\r\n";
-const std::string kJson = "Content-type: application/json\r\n\r\n";
+const std::string& kText = nvrtest::kTextHeader;
+const std::string& kJson = nvrtest::kJsonHeader;
 const std::string kOk = kText + "OK";
-const std::string kTextError = kText + "CGI ERROR";
-const std::string kJsonError = kJson + "{status:\"CGI ERROR\"}";
+const std::string& kTextError = nvrtest::kTextErrorBody;
+const std::string& kJsonError = nvrtest::kJsonErrorBody;
 
 // ---- Expected payload bytes, built by hand -----------------------------------------------
 

@@ -25,9 +25,9 @@ using nvrtest::JournalEntry;
 using nvrtest::ProcessResult;
 using nvrtest::TempRoot;
 
-const std::string kText = "Content-type: text/plain\r\n\r\n";
-const std::string kJson = "Content-type: application/json\r\n\r\n";
-const std::string kJsonError = kJson + "{status:\"CGI ERROR\"}";
+const std::string& kText = nvrtest::kTextHeader;
+const std::string& kJson = nvrtest::kJsonHeader;
+const std::string& kJsonError = nvrtest::kJsonErrorBody;
 
 // Little-endian int32 words as journal hex.
 std::string words(const std::vector<int32_t>& values) {
@@ -100,11 +100,7 @@ class RecordPages : public ::testing::Test {
     ASSERT_TRUE(core_->ok());
   }
   void nvrdb(const std::vector<std::string>& args) {
-    nvrtest::ProcessSpec spec;
-    spec.argv = {nvrtest::bin_path("nvrdb")};
-    spec.argv.insert(spec.argv.end(), args.begin(), args.end());
-    spec.env = {{"NVR_ROOT", root_.path()}};
-    ASSERT_EQ(nvrtest::run_process(spec).exit_code, 0) << args[0];
+    ASSERT_EQ(nvrtest::run_nvrdb(root_, args).exit_code, 0) << args[0];
   }
   ProcessResult get(const std::string& path, const std::string& query = "") {
     CgiRequest req;

@@ -22,7 +22,7 @@ using nvrtest::CoreSim;
 using nvrtest::ProcessResult;
 using nvrtest::TempRoot;
 
-const std::string kText = "Content-type: text/plain\r\n\r\n";
+const std::string& kText = nvrtest::kTextHeader;
 const std::string kAdminMd5 = "0192023a7bbd73250516f069df18b500";  // "admin123"
 
 class Login : public ::testing::Test {
@@ -32,21 +32,11 @@ class Login : public ::testing::Test {
     ASSERT_TRUE(core_.ok());
   }
   void nvrdb(const std::vector<std::string>& args) {
-    nvrtest::ProcessSpec spec;
-    spec.argv = {nvrtest::bin_path("nvrdb")};
-    spec.argv.insert(spec.argv.end(), args.begin(), args.end());
-    spec.env = {{"NVR_ROOT", root_.path()}};
-    ASSERT_EQ(nvrtest::run_process(spec).exit_code, 0) << args[0];
+    ASSERT_EQ(nvrtest::run_nvrdb(root_, args).exit_code, 0) << args[0];
   }
   ProcessResult post(const std::string& path, const std::string& body,
                      const std::string& cookie = "") {
-    CgiRequest req;
-    req.method = "POST";
-    req.path = path;
-    req.content_type = "application/json";
-    req.body = body;
-    req.cookie = cookie;
-    return nvrtest::run_webcgi(root_, req);
+    return nvrtest::run_webcgi(root_, nvrtest::json_post(path, body, cookie));
   }
   ProcessResult login(const std::string& user, const std::string& md5) {
     return post("/1000", "{\"userName\":\"" + user + "\",\"md5\":\"" + md5 + "\"}");
