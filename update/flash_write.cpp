@@ -328,16 +328,16 @@ int get_mtd_info(std::array<MtdEntry, kPartitionCount>& entries) {
   int result = 0;
   for (size_t i = 0; i < kPartitionCount; ++i) {
     MtdEntry& e = entries[i];
-    set_field(e.name, kPartitionNames[i]);
+    set_field(e.name, g_part_str[i]);
     set_field(e.device, "");
     for (std::string_view line : lines) {
-      std::string_view device = device_of_line(line, kPartitionNames[i]);
+      std::string_view device = device_of_line(line, g_part_str[i]);
       if (device.empty()) continue;
       set_field(e.device, "/dev/" + std::string(device));
       break;
     }
     const bool needed = std::find(std::begin(kPlanTargets), std::end(kPlanTargets),
-                                  kPartitionNames[i]) != std::end(kPlanTargets);
+                                  g_part_str[i]) != std::end(kPlanTargets);
     if (needed && e.device[0] == '\0') {
       std::fprintf(stderr, "No partition \"%s\" in /proc/mtd\n", e.name);
       result = -1;
