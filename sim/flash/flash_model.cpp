@@ -64,17 +64,19 @@ enum class Operation { kErase, kProgram, kMarkBad };
 
 // Appends the operation to the trace file NVR_FLASH_TRACE names, when set: one line
 // "PID PROCESS_OP PARTITION OPERATION PARTITION_OP". O_APPEND keeps the lines of several
-// processes (the erase program runs as a child) whole; the file stays open for the rest of
-// the process, since a sweep traces tens of thousands of operations.
+// processes (the erase program runs as a child) whole; the file stays open while the
+// variable names it, since a sweep traces tens of thousands of operations.
 void trace(const DeviceState& state, Operation op) {
-  static int fd = -2;  // -2: not opened yet
-  if (fd == -2) {
-    const char* path = std::getenv("NVR_FLASH_TRACE");
-    fd = path == nullptr || *path == '\0'
-             ? -1
-             : ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+  static std::string open_path;
+  static int fd = -1;
+  const char* path = std::getenv("NVR_FLASH_TRACE");
+  if (path == nullptr || *path == '\0') return;
+  if (fd < 0 || open_path != path) {
+    if (fd >= 0) ::close(fd);
+    open_path = path;
+    fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0) return;
   }
-  if (fd < 0) return;
   static constexpr const char* kNames[] = {"erase", "program", "mark_bad"};
   const std::string device = state.side_path.substr(0, state.side_path.size() - std::strlen(".flash"));
   const std::string text = std::to_string(::getpid()) + " " + std::to_string(g_process_operations) +
