@@ -260,7 +260,8 @@ TEST_F(UpdateRun, AnInstallBeforeTheRebootIsRefusedAndAfterItTakesTheOtherCopies
   EXPECT_EQ(result_file(), "-4\nupdate ptb partition faild!\n");
 
   // The recorder boots what the environment names.
-  root_.write("/proc/cmdline", *boot_var("bootargs") + "\n");
+  ASSERT_EQ(run("flashsim", {"reboot", root_.path()}).exit_code, 0);
+  EXPECT_EQ(root_.read("/proc/cmdline"), bootargs(2) + "\n");
   auto after_reboot = update({"-u"});
   ASSERT_EQ(after_reboot.exit_code, 0) << after_reboot.err;
   EXPECT_EQ(partition(4), nand_content(padded(ker_), 1 << 20));
@@ -345,6 +346,8 @@ TEST_F(UpdateRun, SystemSwitch) {
       EXPECT_EQ(r.out, c.out);
     }
     EXPECT_EQ(root_.read("/flashsim/calls.log"), refused ? "" : "reboot\n");
+    // The emulated recorder started again with the kernel command line the switch chose.
+    EXPECT_EQ(root_.read("/proc/cmdline"), *boot_var("bootargs") + "\n");
     EXPECT_EQ(boot_var("bootargs"), c.bootargs_after ? c.bootargs_after : args0);
     EXPECT_EQ(boot_var("bootcmd"), c.bootcmd_after ? c.bootcmd_after : cmd0);
   }
