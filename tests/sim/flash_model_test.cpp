@@ -281,7 +281,7 @@ TEST_F(FlashModelTest, TraceListsEveryMutatingOperation) {
   int status = in_child([&] {
     auto a = FlashDevice::open(nand, O_RDWR);
     auto b = FlashDevice::open(nor, O_RDWR);
-    std::vector<uint8_t> page(kPage, 0);
+    std::vector<uint8_t> page(2 * kPage, 0);
     (void)a->erase(0, 2 * kBlock);                 // two operations
     (void)a->program(page.data(), 2 * kPage, 0);   // two pages
     (void)b->program(page.data(), 100, 0);         // one NOR write
