@@ -12,7 +12,6 @@
 #include <cstring>
 #include <ctime>
 #include <string>
-#include <string_view>
 
 #include "file_io.h"
 #include "flash_write.h"
@@ -97,8 +96,9 @@ char* digit_after(char* text, const char* mark) {
   text.resize(static_cast<size_t>(n));
   size_t at = text.find(kFsMark);
   *digit = 0;
-  if (at != std::string::npos && at + 3 < text.size() && is_copy_digit(text[at + 3]))
-    *digit = text[at + 3];
+  if (at == std::string::npos) return true;
+  at += std::strlen(kFsMark);
+  if (at < text.size() && is_copy_digit(text[at])) *digit = text[at];
   return true;
 }
 
