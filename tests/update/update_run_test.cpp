@@ -3,6 +3,8 @@
 // variant, every refusal before anything is written (running copy, network root, odd
 // boot variables, bad images), write failures that leave the boot variables alone, the
 // result file, and the system switch with its reboot.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -194,7 +196,7 @@ TEST_F(UpdateRun, RefusalsWriteNothing) {
       "root=/dev/nfs nfsroot=192.168.1.2:/nfs ip=192.168.1.10:192.168.1.2:192.168.1.1:255.255.255.0::eth0:off";
   struct Case {
     const char* what;
-    std::optional<std::string> bootargs, bootcmd, proc_cmdline;  // nullopt: as laid out
+    std::optional<std::string> bootargs, bootcmd, proc_cmdline;  // nullopt: as laid out; "": none
     int exit_code;
     std::string err;  // expected on standard error, before the result line
     const char* image = "good";
@@ -210,6 +212,7 @@ TEST_F(UpdateRun, RefusalsWriteNothing) {
       {"the target copy is running", {}, {}, bootargs(2) + "\n", 252,
        "fs2 is the running filesystem: reboot into the system the last update or switch chose "
        "before updating again!\n"},
+      {"the running copy unknown", {}, {}, "", 252, "read /proc/cmdline: No such file or directory\n"},
       {"over-long bootargs", bootargs(1) + " " + std::string(500, 'x'), {}, {}, 252,
        "Error: \"bootargs\" is longer than 511 characters\nflprog_get_part_table faild!\n", "good",
        true},
@@ -238,7 +241,11 @@ TEST_F(UpdateRun, RefusalsWriteNothing) {
     }
     if (c.bootargs) put_var("bootargs", c.bootargs);
     if (c.bootcmd) put_var("bootcmd", c.bootcmd);
-    if (c.proc_cmdline) root_.write("/proc/cmdline", *c.proc_cmdline);
+    if (c.proc_cmdline && c.proc_cmdline->empty()) {
+      ASSERT_EQ(unlink(root_.at("/proc/cmdline").c_str()), 0);
+    } else if (c.proc_cmdline) {
+      root_.write("/proc/cmdline", *c.proc_cmdline);
+    }
     const auto before = flash_state();
     auto r = update(c.check_image_first ? std::vector<std::string>{"-e", "-u"}
                                         : std::vector<std::string>{"-u"});
