@@ -7,23 +7,11 @@
 // are tested with a fake of this interface and the store is tested on its own.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
-// The partition records of the boot environment, in their fixed order (index 0 to 10).
-inline constexpr size_t kPartitionCount = 11;
-inline constexpr std::array<std::string_view, kPartitionCount> kPartitionNames = {
-    "uboot", "env", "baseparam", "logo", "ker1", "ker2", "fs1", "fs2", "cfg", "oem", "rsd"};
-
-// Index of a partition name, or -1.
-inline int partition_index(std::string_view name) {
-  for (size_t i = 0; i < kPartitionCount; ++i)
-    if (kPartitionNames[i] == name) return static_cast<int>(i);
-  return -1;
-}
+#include "partition_record.h"
 
 // The installed system as the environment's partition records describe it.
 struct InstalledSystem {

@@ -26,7 +26,7 @@ struct MtdEntry {
 // One image record to write, as the update run fills it.
 struct WritePlanEntry {
   char device[kMtdTextSize];  // "/dev/mtdN"
-  char name[kMtdTextSize];    // partition name, one of kPartitionNames
+  char name[kMtdTextSize];    // partition name, one of g_part_str
   uint32_t offset;            // of the record's content in the image file
   uint32_t size;
   uint32_t flag;
@@ -41,7 +41,7 @@ struct WritePlanEntry {
 // the entry and sets the pad switch; device and name are the caller's.
 void fill_plan_entry(const ImageRecord& record, WritePlanEntry* entry);
 
-// Fills the 11 entries, in kPartitionNames order, from "/proc/mtd": the line whose quoted
+// Fills the 11 entries, in g_part_str order, from "/proc/mtd": the line whose quoted
 // name is exactly the partition's gives the device. 0; -1 after a message when the file
 // cannot be read or a partition that an update writes (uboot, baseparam, logo, ker1,
 // ker2, fs1, fs2) is missing. Other missing partitions keep an empty device.

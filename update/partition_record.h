@@ -18,6 +18,13 @@ inline constexpr size_t kPartitionNameSize = 32;  // terminator included
 inline constexpr std::array<const char*, kPartitionCount> g_part_str = {
     "uboot", "env", "baseparam", "logo", "ker1", "ker2", "fs1", "fs2", "cfg", "oem", "rsd"};
 
+// Index of a partition name in g_part_str, or -1.
+inline int partition_index(std::string_view name) {
+  for (size_t i = 0; i < kPartitionCount; ++i)
+    if (name == g_part_str[i]) return static_cast<int>(i);
+  return -1;
+}
+
 // Indexes of the records that the update run and the repair of the boot loader version use.
 inline constexpr size_t kPartUboot = 0, kPartBaseparam = 2, kPartLogo = 3;
 inline constexpr size_t kPartKer1 = 4, kPartKer2 = 5, kPartFs1 = 6, kPartFs2 = 7;

@@ -129,3 +129,35 @@ int set_ptb_uboot_version(const char* text) {
   table.records[kPartUboot].version = version;
   return set_env_partition(table.records[kPartUboot]);
 }
+
+namespace {
+
+int read_installed(void*, InstalledSystem* out) {
+  PartitionTable table;
+  if (get_env_mtd_table(&table) != 0) return -1;
+  out->uboot_version = table.records[kPartUboot].version;
+  out->fs1_version = table.records[kPartFs1].version;
+  out->fs2_version = table.records[kPartFs2].version;
+  out->bootargs = table.bootargs;
+  return 0;
+}
+
+int record_partition(void*, size_t index, uint32_t size, uint32_t version, uint32_t date) {
+  PartitionTable table;
+  if (index >= kPartitionCount || get_env_mtd_table(&table) != 0) return kRecordTableUnreadable;
+  PartitionRecord& record = table.records[index];
+  put_name(&record, g_part_str[index]);
+  record.size = size;
+  record.version = version;
+  record.date = date;
+  return set_env_partition(record) == 0 ? 0 : kRecordWriteFailed;
+}
+
+}  // namespace
+
+BootRecords env_boot_records() {
+  BootRecords records;
+  records.read_installed = read_installed;
+  records.record_partition = record_partition;
+  return records;
+}

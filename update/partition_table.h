@@ -9,6 +9,7 @@
 
 #include <cstddef>
 
+#include "boot_records.h"
 #include "partition_record.h"
 
 // "bootargs" and "bootcmd" copies hold at most 511 characters. Longer values stay in the
@@ -45,3 +46,10 @@ int get_part_name(size_t index, char (&out)[kPartitionNameSize]);
 // Sets the "uboot" record's version from a text "72.1.2.26" and writes the record: 0/-1;
 // -1 without writing when the text does not read as a version.
 int set_ptb_uboot_version(const char* text);
+
+// The partition table as the version policy and the flash writers see it (boot_records.h):
+// read_installed reads the table (-1 when get_env_mtd_table fails); record_partition
+// reads it again, sets the record's size, version and date and writes the record under
+// its partition's own name, so that a record whose stored name differs is not written to a
+// variable the table never reads.
+BootRecords env_boot_records();

@@ -19,11 +19,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
-#include "crc32.h"
+#include "bench_recorder.h"
 #include "file_io.h"
 #include "flash_write.h"
 #include "layout.h"
@@ -35,45 +34,6 @@ namespace {
 constexpr size_t kImageSize = 64u << 20;
 constexpr size_t kFsRecord = 32u << 20;
 constexpr size_t kReadBlock = 256 * 1024;  // as the verifier reads
-
-std::string self_dir() {
-  char path[PATH_MAX];
-  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return ".";
-  path[n] = '\0';
-  return std::filesystem::path(path).parent_path().string();
-}
-
-// An image of a kernel record and a 32 MiB filesystem record filling 64 MiB.
-bool build_image(const std::string& path, ImageRecord* fs_record) {
-  std::vector<uint8_t> bytes(kImageSize);
-  std::mt19937_64 rng(7);
-  for (size_t i = 0; i < bytes.size(); i += 8) {
-    uint64_t v = rng();
-    std::memcpy(bytes.data() + i, &v, 8);
-  }
-  ImageHeader header{};
-  const uint32_t ker_size = static_cast<uint32_t>(kImageSize - kImageHeaderSize - kFsRecord);
-  const struct { size_t index; uint32_t offset, size; } records[] = {
-      {1, kImageHeaderSize, ker_size},
-      {2, static_cast<uint32_t>(kImageHeaderSize + ker_size), kFsRecord}};
-  for (const auto& r : records) {
-    ImageRecord& rec = header.records[r.index];
-    rec.offset = r.offset;
-    rec.size = r.size;
-    rec.version = kImageSlots[r.index].version;
-    rec.flag = kImageSlots[r.index].flag;
-    rec.date = kImageRecordDate;
-    std::memcpy(rec.name, kImageSlots[r.index].name, std::strlen(kImageSlots[r.index].name));
-    rec.crc32 = crc32(0, bytes.data() + r.offset, r.size);
-  }
-  encode_image_header(header, bytes.data());
-  *fs_record = header.records[2];
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  bool ok = fd >= 0 && write_all(fd, bytes.data(), bytes.size());
-  if (fd >= 0) ok = ::close(fd) == 0 && ok;
-  return ok;
-}
 
 int child_read(const char* path) {
   int fd = ::open(path, O_RDONLY | O_CLOEXEC);
@@ -101,7 +61,7 @@ int child_nand(const char* path) {
 double median_seconds(int runs, const std::string& mode, const std::string& image,
                       const std::string& root) {
   std::vector<double> times;
-  const std::string self = self_dir() + "/flash_bench";
+  const std::string self = bench_bin_dir() + "/flash_bench";
   for (int i = 0; i < runs; ++i) {
     auto start = std::chrono::steady_clock::now();
     pid_t pid = fork();
@@ -132,16 +92,14 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "nand") == 0) return child_nand(argv[2]);
   const int runs = argc == 2 ? std::max(1, std::atoi(argv[1])) : 7;
 
-  char dir[] = "/tmp/flash_bench.XXXXXX";
-  if (mkdtemp(dir) == nullptr) return 2;
-  const std::string root = dir;
-  flashsim::LayoutOptions options;
-  options.tool_path = self_dir() + "/flashsim";
-  std::string error;
+  const std::string root = bench_recorder("flash_bench");
+  if (root.empty()) return 2;
   ImageRecord fs{};
   const std::string image = root + "/dev/shm/updateFM.bin";
-  if (!flashsim::create_recorder(root, options, &error) || !build_image(image, &fs)) {
-    std::fprintf(stderr, "flash_bench: cannot set up %s: %s\n", dir, error.c_str());
+  const size_t kernel = kImageSize - kImageHeaderSize - kFsRecord;
+  if (!write_bench_image(image, kImageSize, kernel, kImageSlots[2].version, &fs)) {
+    std::fprintf(stderr, "flash_bench: cannot write %s\n", image.c_str());
+    std::filesystem::remove_all(root);
     return 2;
   }
   // Both measured with the image in the page cache, as after its download.

@@ -60,10 +60,36 @@ uint64_t env_power_cut() {
   return k;
 }
 
+enum class Operation { kErase, kProgram, kMarkBad };
+
+// Appends the operation to the trace file NVR_FLASH_TRACE names, when set: one line
+// "PID PROCESS_OP PARTITION OPERATION PARTITION_OP". O_APPEND keeps the lines of several
+// processes (the erase program runs as a child) whole; the file stays open while the
+// variable names it, since a sweep traces tens of thousands of operations.
+void trace(const DeviceState& state, Operation op) {
+  static std::string open_path;
+  static int fd = -1;
+  const char* path = std::getenv("NVR_FLASH_TRACE");
+  if (path == nullptr || *path == '\0') return;
+  if (fd < 0 || open_path != path) {
+    if (fd >= 0) ::close(fd);
+    open_path = path;
+    fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0) return;
+  }
+  static constexpr const char* kNames[] = {"erase", "program", "mark_bad"};
+  const std::string device = state.side_path.substr(0, state.side_path.size() - std::strlen(".flash"));
+  const std::string text = std::to_string(::getpid()) + " " + std::to_string(g_process_operations) +
+                           " " + device + " " + kNames[static_cast<int>(op)] + " " +
+                           std::to_string(state.operations) + "\n";
+  (void)write_full(fd, text.data(), text.size());
+}
+
 // Counts one mutating operation; true when it is the one a power cut tears.
-[[nodiscard]] bool power_cut_due(DeviceState& state) {
+[[nodiscard]] bool power_cut_due(DeviceState& state, Operation op) {
   ++state.operations;
   ++g_process_operations;
+  trace(state, op);
   if (state.side.power_cut_after != 0 && state.operations == state.side.power_cut_after)
     return true;
   uint64_t k = env_power_cut();
@@ -258,7 +284,7 @@ int FlashDevice::erase(uint64_t start, uint64_t length) {
       errno = EIO;
       return -1;
     }
-    if (power_cut_due(*state_)) {
+    if (power_cut_due(*state_, Operation::kErase)) {
       (void)pwrite_full(fd_, erased.data(), g.erasesize / 2, at);
       power_cut(*state_);
     }
@@ -314,7 +340,7 @@ ssize_t FlashDevice::program(const void* data, size_t count, uint64_t offset) {
     }
     // Programming can only clear bits.
     for (size_t i = 0; i < unit; ++i) cells[i] &= src[done + i];
-    if (power_cut_due(*state_)) {
+    if (power_cut_due(*state_, Operation::kProgram)) {
       (void)pwrite_full(fd_, cells.data(), unit / 2, at);
       power_cut(*state_);
     }
@@ -367,7 +393,7 @@ int FlashDevice::mark_bad(uint64_t offset) {
     errno = EINVAL;
     return -1;
   }
-  if (power_cut_due(*state_)) power_cut(*state_);
+  if (power_cut_due(*state_, Operation::kMarkBad)) power_cut(*state_);
   state_->side.bad.insert(offset / g.erasesize);
   if (!save_side_file(state_->side_path, state_->side)) {
     errno = EIO;

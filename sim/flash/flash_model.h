@@ -27,8 +27,13 @@
 // Pages and blocks are counted from the start of the partition. Mutating operations are
 // the erase of one block, the program of one page (NAND) or of one write call (NOR), and
 // the marking of a bad block. NVR_FLASH_POWER_CUT=K in the environment does the same over
-// all partitions of the process. A torn program stores the first half of the page, a torn
-// erase sets the first half of the block to 0xFF, a torn bad-block mark is not recorded.
+// all partitions of the process. NVR_FLASH_TRACE=FILE appends one line per mutating
+// operation to FILE: "PID PROCESS_OP PARTITION OPERATION PARTITION_OP" (the process's
+// operation number as NVR_FLASH_POWER_CUT counts it, the backing file, "erase", "program"
+// or "mark_bad", and the partition's number as power_cut_after counts it), so that a
+// sweep can list every cut point of a run first. A torn program stores the first half of
+// the page, a torn erase sets the first half of the block to 0xFF, a torn bad-block mark
+// is not recorded.
 #pragma once
 
 #include <sys/types.h>

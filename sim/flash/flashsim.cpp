@@ -4,7 +4,8 @@
 //   flashsim create DIR [--small] [--running 1|2] [--version PART=VER]... [--model TEXT]
 //                       [--phy ID] [--poe ID]
 //   flashsim eraseall DEVICE          the board's "flash_eraseall" on an emulated partition
-//   flashsim record ROOT NAME [ARG]...  a program that only records its call ("reboot")
+//   flashsim reboot ROOT [ARG]...     "reboot": records its call and starts the recorder
+//                                     again ("/proc/cmdline" from the boot environment)
 //   flashsim chip ROOT                "dvchip_update": prints the board's model line
 #include <unistd.h>
 
@@ -27,7 +28,7 @@ int usage() {
                "  flashsim create DIR [--small] [--running 1|2] [--version PART=VER]...\n"
                "                      [--model TEXT] [--phy ID] [--poe ID]\n"
                "  flashsim eraseall DEVICE\n"
-               "  flashsim record ROOT NAME [ARG]...\n"
+               "  flashsim reboot ROOT [ARG]...\n"
                "  flashsim chip ROOT\n");
   return 2;
 }
@@ -112,10 +113,14 @@ int main(int argc, char** argv) {
   std::string command = argv[1];
   if (command == "create") return create(argc, argv);
   if (command == "eraseall" && argc == 3) return flashsim::erase_all(argv[2]) == 0 ? 0 : 1;
-  if (command == "record" && argc >= 4) {
-    std::string line = argv[3];
-    for (int i = 4; i < argc; ++i) line += std::string(" ") + argv[i];
-    return flashsim::record_call(argv[2], line) ? 0 : 1;
+  if (command == "reboot" && argc >= 3) {
+    std::string line = "reboot";
+    for (int i = 3; i < argc; ++i) line += std::string(" ") + argv[i];
+    if (!flashsim::record_call(argv[2], line)) return 1;
+    std::string error;
+    // The reboot itself happened; a recorder that cannot start from flash is reported.
+    if (!flashsim::boot_recorder(argv[2], &error)) std::fprintf(stderr, "flashsim: %s\n", error.c_str());
+    return 0;
   }
   if (command == "chip" && argc == 3) {
     flashsim::BoardSettings board;

@@ -254,14 +254,42 @@ bool create_recorder(const std::string& dir, const LayoutOptions& options, std::
     const std::string tool = quote(options.tool_path);
     const std::string header = "#!/bin/sh\n# Stand-in of the board's program (flash emulation).\n";
     if (!w.text("/usr/sbin/flash_eraseall", header + "exec " + tool + " eraseall \"$@\"\n", 0755, error) ||
-        !w.text("/sbin/reboot", header + "exec " + tool + " record " + quote(root) + " reboot \"$@\"\n",
-                0755, error) ||
+        !w.text("/sbin/reboot", header + "exec " + tool + " reboot " + quote(root) + " \"$@\"\n", 0755,
+                error) ||
         !w.text("/usr/bin/dvchip_update", header + "exec " + tool + " chip " + quote(root) + "\n",
                 0755, error))
       return false;
   }
   if (!save_board_settings(root, options.board)) {
     *error = "cannot write " + board_settings_path(root);
+    return false;
+  }
+  return true;
+}
+
+bool boot_recorder(const std::string& root, std::string* error) {
+  std::string device;
+  if (!read_small_file(root + "/dev/mtd1", &device) || device.size() < 2 * sizeof(EnvBlock)) {
+    *error = "cannot read the boot environment " + root + "/dev/mtd1";
+    return false;
+  }
+  std::unique_ptr<EnvBlock> copies[2] = {std::make_unique<EnvBlock>(), std::make_unique<EnvBlock>()};
+  for (size_t i = 0; i < 2; ++i) std::memcpy(copies[i].get(), device.data() + i * sizeof(EnvBlock), sizeof(EnvBlock));
+  const EnvChoice choice = env_choose_copy(env_crc_ok(*copies[0]), copies[0]->generation,
+                                           env_crc_ok(*copies[1]), copies[1]->generation);
+  if (choice == EnvChoice::kDefault) {
+    *error = "no valid boot environment: the boot loader would start from the network";
+    return false;
+  }
+  const EnvBlock& chosen = *copies[choice == EnvChoice::kCopy0 ? 0 : 1];
+  std::optional<std::vector<std::string_view>> entries = env_entries(chosen);
+  std::optional<std::string_view> bootargs = entries ? env_find(*entries, "bootargs") : std::nullopt;
+  if (!bootargs) {
+    *error = "the boot environment has no \"bootargs\"";
+    return false;
+  }
+  if (!write_file_atomic(root + "/proc/cmdline", std::string(*bootargs) + "\n", 0444)) {
+    *error = "cannot write " + root + "/proc/cmdline";
     return false;
   }
   return true;

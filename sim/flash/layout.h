@@ -41,6 +41,13 @@ std::string proc_mtd_text(const std::vector<PartitionLayout>& parts);
 // The kernel command line of the layout ("bootargs" and "/proc/cmdline").
 std::string layout_bootargs(int running);
 
+// What the board does when it starts again: the boot loader picks the environment copy of
+// "/dev/mtd1" by its rule and passes that copy's "bootargs" to the kernel, so
+// "/proc/cmdline" under `root` takes it. False, leaving "/proc/cmdline" as it was, when
+// no copy is valid or the chosen one has no "bootargs" (the board would not boot from
+// flash); the reason in `error`.
+[[nodiscard]] bool boot_recorder(const std::string& root, std::string* error);
+
 // Lays out the recorder under `dir` (created when missing). Refuses a folder that is
 // the host's "/" or whose subfolders lead elsewhere through symbolic links. False with
 // a one-line reason in `error`.

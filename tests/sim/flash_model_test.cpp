@@ -273,6 +273,34 @@ TEST_F(FlashModelTest, PowerCutTearsTheKthOperationAndStopsAtOnce) {
   EXPECT_EQ(side_of(path).power_cut_after, 0u);
 }
 
+TEST_F(FlashModelTest, TraceListsEveryMutatingOperation) {
+  const std::string nand = make("mtd4", flashsim::kNandFlash, 2);
+  const std::string nor = make("mtd0", flashsim::kNorFlash, 2);
+  const std::string trace = root_.at("/tmp/trace");
+  setenv("NVR_FLASH_TRACE", trace.c_str(), 1);
+  int status = in_child([&] {
+    auto a = FlashDevice::open(nand, O_RDWR);
+    auto b = FlashDevice::open(nor, O_RDWR);
+    std::vector<uint8_t> page(2 * kPage, 0);
+    (void)a->erase(0, 2 * kBlock);                 // two operations
+    (void)a->program(page.data(), 2 * kPage, 0);   // two pages
+    (void)b->program(page.data(), 100, 0);         // one NOR write
+    (void)b->set_locked(0, kBlock, true);          // not a mutating operation
+    (void)a->mark_bad(kBlock);
+    (void)a->program(page.data(), 1, 3);           // refused: not counted
+  });
+  unsetenv("NVR_FLASH_TRACE");
+  ASSERT_TRUE(WIFEXITED(status));
+  const std::string text = root_.read("/tmp/trace");
+  ASSERT_FALSE(text.empty());
+  const auto child = static_cast<pid_t>(std::stol(text.substr(0, text.find(' '))));
+  const std::string p = std::to_string(child) + " ";
+  EXPECT_EQ(text, p + "1 " + nand + " erase 1\n" + p + "2 " + nand + " erase 2\n" + p + "3 " + nand +
+                      " program 3\n" + p + "4 " + nand + " program 4\n" + p + "5 " + nor + " program 1\n" +
+                      p + "6 " + nand + " mark_bad 5\n");
+  EXPECT_NE(child, getpid());
+}
+
 TEST_F(FlashModelTest, PowerCutSweepOverEraseAndProgram) {
   // Two programmed blocks, erased and programmed again: each cut point leaves all
   // earlier operations done and the one it hits torn.

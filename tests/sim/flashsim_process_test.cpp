@@ -1,6 +1,7 @@
 // `flashsim create` lays out a factory-fresh recorder: eleven partitions with sensible
 // geometry, "/proc/mtd", "/proc/cmdline", a valid redundant environment naming the
-// running copies, and the stand-in programs.
+// running copies, and the stand-in programs; its "reboot" starts what the boot loader
+// would choose.
 #include <sys/stat.h>
 
 #include <cstring>
@@ -148,6 +149,57 @@ TEST(FlashsimCreate, RefusesASubfolderThatLeadsElsewhere) {
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_NE(r.err.find("not a folder of its own"), std::string::npos) << r.err;
   EXPECT_EQ(elsewhere.list("/"), before);
+}
+
+// A copy of the environment with `vars`, built here byte by byte.
+std::string env_copy(const std::vector<std::string>& vars, uint8_t generation, bool good_crc = true) {
+  std::string bytes(0x10000, '\0');
+  size_t at = 4;
+  for (const std::string& v : vars) {
+    bytes.replace(at, v.size() + 1, v.c_str(), v.size() + 1);
+    at += v.size() + 1;
+  }
+  bytes[0xFFFF] = static_cast<char>(generation);
+  uint32_t crc = reference_crc(reinterpret_cast<const uint8_t*>(bytes.data()) + 4, 0x10000 - 4);
+  if (!good_crc) ++crc;
+  for (int i = 0; i < 4; ++i) bytes[static_cast<size_t>(i)] = static_cast<char>(crc >> (8 * i));
+  return bytes;
+}
+
+TEST(FlashsimReboot, StartsWhatTheBootLoaderChooses) {
+  nvrtest::TempRoot root;
+  ASSERT_EQ(flashsim({"create", root.path(), "--small"}).exit_code, 0);
+  const std::string factory = root.read("/proc/cmdline");
+  struct Case {
+    const char* what;
+    std::string device;
+    std::string cmdline;  // "" when it stays as it was
+    std::string err;
+  };
+  const Case cases[] = {
+      {"copy 1 one generation ahead", env_copy({"bootargs=ubi.mtd=fs1"}, 4) + env_copy({"bootargs=ubi.mtd=fs2 x"}, 5),
+       "ubi.mtd=fs2 x\n", ""},
+      {"copy 1 torn", env_copy({"bootargs=ubi.mtd=fs1"}, 4) + env_copy({"bootargs=ubi.mtd=fs2"}, 5, false),
+       "ubi.mtd=fs1\n", ""},
+      {"both torn", env_copy({"bootargs=a"}, 1, false) + env_copy({"bootargs=b"}, 2, false), "",
+       "flashsim: no valid boot environment: the boot loader would start from the network\n"},
+      {"no bootargs", env_copy({"bootcmd=bootm"}, 1) + env_copy({"bootcmd=bootm"}, 0), "",
+       "flashsim: the boot environment has no \"bootargs\"\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    root.write("/flashsim/calls.log", "");
+    root.write("/proc/cmdline", factory);
+    root.write("/dev/mtd1", c.device);
+    nvrtest::ProcessSpec spec;
+    spec.argv = {root.at("/sbin/reboot"), "-f"};
+    spec.env = {{"PATH", "/usr/bin:/bin"}};
+    auto r = nvrtest::run_process(spec);
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(root.read("/flashsim/calls.log"), "reboot -f\n");
+    EXPECT_EQ(root.read("/proc/cmdline"), c.cmdline.empty() ? factory : c.cmdline);
+  }
 }
 
 }  // namespace

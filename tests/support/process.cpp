@@ -39,6 +39,7 @@ ProcessResult run_process(const ProcessSpec& spec) {
     execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
+  result.pid = pid;
   close(in_pipe[0]);
   close(out_pipe[1]);
   close(err_pipe[1]);

@@ -14,6 +14,7 @@ struct ProcessResult {
   int exit_code = -1;    // exit status, or -1 when killed by a signal
   int signal = 0;        // the signal that ended it, or 0
   bool timed_out = false;
+  int pid = 0;           // the child's process id (to tell its records from its children's)
 };
 
 struct ProcessSpec {

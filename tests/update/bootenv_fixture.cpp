@@ -57,8 +57,7 @@ void EnvDeviceTest::put_copy(int index, const std::string& copy) const {
   put_device(dev);
 }
 
-Copy EnvDeviceTest::copy(int index) const {
-  const std::string dev = device();
+Copy decode_copy(const std::string& dev, int index) {
   Copy c;
   const size_t base = static_cast<size_t>(index) * kCopySize;
   if (dev.size() < base + kCopySize) return c;
@@ -75,6 +74,27 @@ Copy EnvDeviceTest::copy(int index) const {
     c.vars.emplace_back(reinterpret_cast<const char*>(b + at), end - at);
     at = end + 1;
   }
+  return c;
+}
+
+std::optional<Vars> boot_vars(const Copy& c0, const Copy& c1) {
+  if (!c0.valid && !c1.valid) return std::nullopt;
+  if (c0.valid && c1.valid)
+    return (c0.generation == 255 && c1.generation == 0) || c0.generation < c1.generation ? c1.vars
+                                                                                         : c0.vars;
+  return c0.valid ? c0.vars : c1.vars;
+}
+
+std::optional<std::string> value_of(const Vars& vars, const std::string& name) {
+  for (const std::string& v : vars)
+    if (v.size() > name.size() && v.compare(0, name.size(), name) == 0 && v[name.size()] == '=')
+      return v.substr(name.size() + 1);
+  return std::nullopt;
+}
+
+Copy EnvDeviceTest::copy(int index) const {
+  Copy c = decode_copy(device(), index);
+  const size_t base = static_cast<size_t>(index) * kCopySize;
   // A NAND copy with a bad block in its range cannot be read.
   std::istringstream side_text(side());
   std::string key;
@@ -97,14 +117,7 @@ Copy EnvDeviceTest::copy(int index) const {
   return c;
 }
 
-std::optional<Vars> EnvDeviceTest::boot_view() const {
-  Copy c0 = copy(0), c1 = copy(1);
-  if (!c0.valid && !c1.valid) return std::nullopt;
-  if (c0.valid && c1.valid)
-    return (c0.generation == 255 && c1.generation == 0) || c0.generation < c1.generation ? c1.vars
-                                                                                         : c0.vars;
-  return c0.valid ? c0.vars : c1.vars;
-}
+std::optional<Vars> EnvDeviceTest::boot_view() const { return boot_vars(copy(0), copy(1)); }
 
 void EnvDeviceTest::make_nand(const std::set<int>& bad) const {
   std::string text = "type 4\nerasesize 16384\nwritesize 2048\noobsize 64\n";

@@ -27,6 +27,18 @@ struct Copy {
 // A 64 KiB copy holding `vars`; with `good_crc` false its checksum is off by one.
 std::string make_copy(const Vars& vars, uint8_t generation, bool good_crc = true);
 
+// Copy `index` (0 or 1) of an environment device's bytes, as the boot loader reads it from
+// a device without bad blocks: checksum, generation and the list, which must end before
+// the generation byte.
+Copy decode_copy(const std::string& device, int index);
+
+// The variables the boot loader boots with, given both copies; nullopt for its built-in
+// environment.
+std::optional<Vars> boot_vars(const Copy& c0, const Copy& c1);
+
+// The value of `name` in a list of "name=value" texts.
+std::optional<std::string> value_of(const Vars& vars, const std::string& name);
+
 class EnvDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override;

@@ -27,18 +27,6 @@ constexpr uint32_t kBlock = 128 * 1024, kPage = 2048;
 constexpr uint32_t kNorBlock = 64 * 1024;
 constexpr uint32_t kVersion = 0x4801000B, kDate = 0x07E80102;
 
-std::string content(size_t size, uint32_t seed) {
-  std::string s(size, '\0');
-  uint32_t x = seed * 2654435761u + 7;
-  for (char& c : s) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    c = static_cast<char>(x);
-  }
-  return s;
-}
-
 std::string hex8(uint32_t v) {
   char text[11];
   std::snprintf(text, sizeof text, "0x%08x", v);
@@ -412,7 +400,7 @@ TEST_F(FlashWriteTest, DeviceLookupMatchesQuotedNamesExactly) {
   ASSERT_EQ(get_mtd_info(entries), 0);
   for (size_t i = 0; i < kPartitionCount; ++i) {
     EXPECT_EQ(std::string(entries[i].device), "/dev/mtd" + std::to_string(i));
-    EXPECT_EQ(std::string(entries[i].name), kPartitionNames[i]);
+    EXPECT_EQ(std::string(entries[i].name), g_part_str[i]);
   }
   root_.write("/proc/mtd",
               "dev:    size   erasesize  name\n"

@@ -16,6 +16,19 @@ inline uint32_t reference_crc(const std::string& s) {
   return ~c;
 }
 
+// Record contents for tests: bytes that differ per seed, with both 0 and 1 bits.
+inline std::string content(size_t size, uint32_t seed) {
+  std::string s(size, '\0');
+  uint32_t x = seed * 2654435761u + 7;
+  for (char& c : s) {
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    c = static_cast<char>(x);
+  }
+  return s;
+}
+
 inline void put32(std::string& s, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) s[at + static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
 }
