@@ -57,7 +57,7 @@ constexpr bool kSanitized = false;
 // Which cut points a sweep tries.
 enum class Coverage {
   kEvery,
-  kEveryThird,  // and every environment operation
+  kEveryNth,    // every n-th, and every environment operation
   kSample,      // the ends of each run of operations on a partition, and the switch
   kSwitch,      // the environment write that switches the copies
 };
@@ -361,7 +361,8 @@ Tally sweep(SweepRoot& here, const std::vector<CutPoint>& points, const Install&
 class PowerCutSweep : public updtest::RecorderProcessTest {
  protected:
   // Lays out the recorder, builds the image, and sweeps the cut points `choose` keeps.
-  Tally run_sweep(bool small, const std::map<std::string, size_t>& sizes, Coverage coverage) {
+  Tally run_sweep(bool small, const std::map<std::string, size_t>& sizes, Coverage coverage,
+                  size_t nth = 3) {
     flashsim::LayoutOptions options = small_layout();
     options.small = small;
     options.tool_path = nvrtest::bin_path("flashsim");
@@ -397,7 +398,7 @@ class PowerCutSweep : public updtest::RecorderProcessTest {
     SweepRoot here(root_.path(), install);
     here.keep_factory();
     std::vector<CutPoint> points = here.list_cut_points();
-    points = sample(points, coverage);
+    points = sample(points, coverage, nth);
     const char* jobs_text = std::getenv("NVR_SWEEP_JOBS");
     const int jobs = jobs_text != nullptr ? std::max(1, std::atoi(jobs_text)) : 1;
     auto start = std::chrono::steady_clock::now();
@@ -416,7 +417,7 @@ class PowerCutSweep : public updtest::RecorderProcessTest {
 
   // The cut points `coverage` keeps. A run is a sequence of operations of one kind on one
   // partition by one process; the switch is the last environment write, four operations.
-  static std::vector<CutPoint> sample(const std::vector<CutPoint>& all, Coverage coverage) {
+  static std::vector<CutPoint> sample(const std::vector<CutPoint>& all, Coverage coverage, size_t nth) {
     auto same_run = [&](size_t a, size_t b) {
       return all[a].device == all[b].device && all[a].kind == all[b].kind &&
              all[a].in_update == all[b].in_update;
@@ -432,7 +433,7 @@ class PowerCutSweep : public updtest::RecorderProcessTest {
       bool keep = true;
       switch (coverage) {
         case Coverage::kEvery: break;
-        case Coverage::kEveryThird: keep = env || i % 3 == 0; break;
+        case Coverage::kEveryNth: keep = env || i % nth == 0; break;
         case Coverage::kSample: keep = in_switch || (!env && run_end) || all[i].kind == "mark_bad"; break;
         case Coverage::kSwitch: keep = in_switch; break;
       }
@@ -444,7 +445,7 @@ class PowerCutSweep : public updtest::RecorderProcessTest {
 
 TEST_F(PowerCutSweep, SmallImageAtEveryCutPoint) {
   Tally t = run_sweep(true, {{"bld", 20000}, {"ker", 16384}, {"fs", 60000}, {"param", 4000}, {"jpg", 6000}},
-                      kSanitized ? Coverage::kEveryThird : Coverage::kEvery);
+                      kSanitized ? Coverage::kEveryNth : Coverage::kEvery);
   EXPECT_EQ(t.failed, 0) << t.failures;
   // NOR boot loader: 1 erase, 2 writes; pages: 8 + 30 + 2 + 3; six environment writes of
   // 2 erases and 2 programs; the erase program: 8 + 16 + 2 + 2 blocks.
@@ -454,11 +455,17 @@ TEST_F(PowerCutSweep, SmallImageAtEveryCutPoint) {
 }
 
 TEST_F(PowerCutSweep, RealSizedImage) {
-  const bool full = std::getenv("NVR_SWEEP") != nullptr && std::string(std::getenv("NVR_SWEEP")) == "full";
+  // NVR_SWEEP=full tries every cut point; NVR_SWEEP=N every N-th (and the environment's).
+  const char* sweep_text = std::getenv("NVR_SWEEP");
+  const std::string sweep = sweep_text != nullptr ? sweep_text : "";
+  const unsigned long nth = sweep.empty() || sweep == "full" ? 0 : std::strtoul(sweep.c_str(), nullptr, 10);
+  Coverage coverage = kSanitized ? Coverage::kSwitch : Coverage::kSample;
+  if (sweep == "full") coverage = Coverage::kEvery;
+  if (nth > 0) coverage = Coverage::kEveryNth;
   Tally t = run_sweep(false,
                       {{"bld", 256 * 1024}, {"ker", 4 << 20}, {"fs", 40 << 20}, {"param", 128 * 1024},
                        {"jpg", 256 * 1024}},
-                      full ? Coverage::kEvery : kSanitized ? Coverage::kSwitch : Coverage::kSample);
+                      coverage, nth > 0 ? nth : 3);
   EXPECT_EQ(t.failed, 0) << t.failures;
   EXPECT_GT(t.tried, 0);
 }
