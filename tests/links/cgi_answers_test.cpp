@@ -8,41 +8,14 @@
 
 #include "cgi.h"
 #include "cgi_ipc.h"
+#include "support/answer_capture.h"
 
 namespace {
 
 const std::string kText = "Content-type: text/plain\r\n\r\n";
 const std::string kJson = "Content-type: application/json\r\n\r\n";
 
-// Captures what the response writers write, and starts a fresh exchange.
-class Answers : public ::testing::Test {
- protected:
-  void SetUp() override {
-    out_ = std::tmpfile();
-    ASSERT_NE(out_, nullptr);
-    cgiOut = out_;
-    cgi_ipc_begin_exchange();
-  }
-  void TearDown() override {
-    cgiOut = nullptr;
-    std::fclose(out_);
-  }
-  // Empties the captured output and starts a new exchange (one row of a table).
-  void fresh() {
-    TearDown();
-    SetUp();
-  }
-  std::string output() {
-    std::fflush(out_);
-    std::rewind(out_);
-    std::string s;
-    char buf[512];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, out_)) > 0) s.append(buf, n);
-    return s;
-  }
-  FILE* out_ = nullptr;
-};
+using Answers = nvrtest::AnswerCapture;
 
 std::vector<std::uint32_t> header(int type, std::uint32_t length) {
   return {kDvMagic, 0, 1, static_cast<std::uint32_t>(type), 1, length, 0, 0};

@@ -17,6 +17,7 @@
 #include "cgi.h"
 #include "cgi_ipc.h"
 #include "dvstd.h"
+#include "support/answer_capture.h"
 
 namespace {
 
@@ -45,34 +46,16 @@ std::string channel_entry(int32_t id, const std::string& ip) {
   return b.str();
 }
 
-class CameraAnswers : public ::testing::Test {
+class CameraAnswers : public nvrtest::AnswerCapture {
  protected:
-  void SetUp() override {
-    out_ = std::tmpfile();
-    ASSERT_NE(out_, nullptr);
-    cgiOut = out_;
-    cgi_ipc_begin_exchange();
-  }
-  void TearDown() override {
-    cgiOut = nullptr;
-    std::fclose(out_);
-  }
   // Hands one answer to the module callback and returns what it wrote.
   std::string answer(int type, const std::string& payload) {
-    TearDown();
-    SetUp();
+    fresh();
     const std::uint32_t header[8] = {kDvMagic, 0, 1, static_cast<std::uint32_t>(type), 1,
                                      static_cast<std::uint32_t>(payload.size()), 0, 0};
     on_camera_ipc_callback(nullptr, header, payload.empty() ? nullptr : payload.data());
-    std::fflush(out_);
-    std::rewind(out_);
-    std::string s;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, out_)) > 0) s.append(buf, n);
-    return s;
+    return output();
   }
-  FILE* out_ = nullptr;
 };
 
 json_object* body_json(const std::string& out) {
