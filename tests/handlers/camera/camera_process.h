@@ -16,52 +16,24 @@
 #include "loginfo.h"
 #include "support/cgi_runner.h"
 #include "support/coresim.h"
+#include "support/handler_process.h"
 
 namespace camtest {
 
-inline const std::string kText = "Content-type: text/plain\r\n\r\n";
-inline const std::string kJson = "Content-type: application/json\r\n\r\n";
-inline const std::string kJsonError = kJson + R"({status:"CGI ERROR"})";
-inline const std::string kTextError = kText + "CGI ERROR";
+inline const std::string& kText = nvrtest::kTextHeader;
+inline const std::string& kJson = nvrtest::kJsonHeader;
+inline const std::string& kJsonError = nvrtest::kJsonErrorBody;
+inline const std::string& kTextError = nvrtest::kTextErrorBody;
 
-class CameraProcess : public ::testing::Test {
+class CameraProcess : public nvrtest::HandlerProcessTest {
  protected:
-  void SetUp() override {
-    nvrdb({"init"});
-    start_core("");
-  }
+  CameraProcess() { cookie_ = "lang=en; userName=admin"; }
 
-  // (Re)starts coresim with extra scenario rules.
-  void start_core(const std::string& scenario) {
-    core_.reset();
-    core_ = std::make_unique<nvrtest::CoreSim>(root_, scenario);
-    ASSERT_TRUE(core_->ok());
-  }
-
-  std::string nvrdb(const std::vector<std::string>& args) {
-    nvrtest::ProcessResult r = nvrtest::run_nvrdb(root_, args);
-    EXPECT_EQ(r.exit_code, 0) << args[0] << ": " << r.err;
-    return r.out;
-  }
-
-  nvrtest::ProcessResult post(const std::string& path, const std::string& body) {
-    nvrtest::CgiRequest req;
-    req.method = "POST";
-    req.path = path;
-    req.content_type = "application/json";
-    req.body = body;
-    req.cookie = "lang=en; userName=admin";
-    return nvrtest::run_webcgi(root_, req);
-  }
   // A GET whose query is JSON, with its quotes written as "%22" as browsers send them.
   nvrtest::ProcessResult get(const std::string& path, const std::string& query = "") {
-    nvrtest::CgiRequest req;
-    req.path = path;
     std::string q;
     for (char c : query) q += c == '"' ? std::string("%22") : std::string(1, c);
-    req.query = q;
-    req.cookie = "lang=en; userName=admin";
-    return nvrtest::run_webcgi(root_, req);
+    return HandlerProcessTest::get(path, q);
   }
 
   // A stored record as nvrdb shows it (store column names); the caller releases it.
@@ -94,8 +66,6 @@ class CameraProcess : public ::testing::Test {
     return all;
   }
 
-  nvrtest::TempRoot root_;
-  std::unique_ptr<nvrtest::CoreSim> core_;
 };
 
 // An operation log record as it travelled.

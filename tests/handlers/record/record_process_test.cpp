@@ -16,6 +16,7 @@
 #include "loginfo.h"
 #include "support/cgi_runner.h"
 #include "support/coresim.h"
+#include "support/handler_process.h"
 
 namespace {
 
@@ -88,35 +89,8 @@ int int_at(json_object* o, const char* key) {
   return json_object_object_get_ex(o, key, &v) ? json_object_get_int(v) : -999;
 }
 
-class RecordPages : public ::testing::Test {
+class RecordPages : public nvrtest::HandlerProcessTest {
  protected:
-  void SetUp() override {
-    nvrdb({"init"});
-    start_core("");
-  }
-  void start_core(const std::string& scenario) {
-    core_.reset();
-    core_ = std::make_unique<CoreSim>(root_, scenario);
-    ASSERT_TRUE(core_->ok());
-  }
-  void nvrdb(const std::vector<std::string>& args) {
-    ASSERT_EQ(nvrtest::run_nvrdb(root_, args).exit_code, 0) << args[0];
-  }
-  ProcessResult get(const std::string& path, const std::string& query = "") {
-    CgiRequest req;
-    req.path = path;
-    req.query = query;
-    return nvrtest::run_webcgi(root_, req);
-  }
-  ProcessResult post(const std::string& path, const std::string& body) {
-    CgiRequest req;
-    req.method = "POST";
-    req.path = path;
-    req.content_type = "application/json";
-    req.body = body;
-    req.cookie = "userName=admin";
-    return nvrtest::run_webcgi(root_, req);
-  }
   // The JSON body of a GET, checked for its header.
   std::string get_json(const std::string& path, const std::string& query = "") {
     ProcessResult r = get(path, query);
@@ -141,9 +115,6 @@ class RecordPages : public ::testing::Test {
     EXPECT_EQ(journal.size(), earlier + 2);
     return journal;
   }
-
-  TempRoot root_;
-  std::unique_ptr<CoreSim> core_;
 };
 
 // ---- Holidays ------------------------------------------------------------------------------
