@@ -30,6 +30,7 @@
 #include <span>
 #include <type_traits>
 
+#include "core_channels.h"
 #include "dvsocket.h"
 #include "record.h"
 
@@ -161,14 +162,3 @@ json_object* linkage_schedule_json(const LinkageSchedule& schedule, int channel)
 // Nothing for an absent key, another type, or a value out of range.
 [[nodiscard]] std::optional<int> linkage_channel_of(json_object* tree, const char* key);
 
-// A channel mask as core payloads carry it: two 32-bit words, low word first.
-struct CoreChannelMask {
-  uint32_t low;
-  uint32_t high;
-};
-static_assert(sizeof(CoreChannelMask) == 8);
-static_assert(std::is_trivially_copyable_v<CoreChannelMask>);
-
-constexpr CoreChannelMask core_channel_mask(uint64_t mask) {
-  return {static_cast<uint32_t>(mask), static_cast<uint32_t>(mask >> 32)};
-}

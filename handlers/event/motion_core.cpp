@@ -5,13 +5,6 @@
 
 #include "linkage.h"
 
-CoreChannelList core_channel_list(uint64_t mask) {
-  CoreChannelList list{};
-  for (int c = 0; c < kMaxChannels; ++c)
-    if ((mask >> c) & 1u) list.channel[list.count++] = c;
-  return list;
-}
-
 CameraDaySchedule camera_all_day_schedule(int channel, uint64_t list_mask) {
   CameraDaySchedule s{};
   s.channel = channel;

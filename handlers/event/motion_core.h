@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "core_channels.h"
 #include "record.h"
 
 inline constexpr int kMotionMapRead = 3206;       // int32 channel; waits for 8206
@@ -19,17 +20,6 @@ inline constexpr int kMotionCopyToCameras = 3251;   // MotionCopyRecord
 inline constexpr int kCameraDayScheduleCopy = 3252; // CameraDaySchedule, channel word 0
 
 inline constexpr int kMotionMapText = 300;
-
-// Channel lists of core payloads: 64 channels, then how many of them are used.
-struct CoreChannelList {
-  int32_t channel[64];
-  int32_t count;
-};
-static_assert(sizeof(CoreChannelList) == 260);
-static_assert(std::is_trivially_copyable_v<CoreChannelList>);
-
-// Appends every channel of the mask in ascending order.
-CoreChannelList core_channel_list(uint64_t mask);
 
 struct MotionMapRecord {
   int32_t enable;              // sent as 0 in 3207

@@ -75,7 +75,7 @@ void send_record_notice(int type, const void* payload, int length) {
 }
 
 void send_record_mask_notice(int type, uint64_t mask) {
-  ChannelMaskPayload words{static_cast<uint32_t>(mask), static_cast<uint32_t>(mask >> 32)};
+  CoreChannelMask words = core_channel_mask(mask);
   send_record_notice(type, &words, sizeof words);
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <type_traits>
 
+#include "core_channels.h"
 #include "linkage.h"
 #include "record.h"
 
@@ -17,34 +18,17 @@ struct json_object;
 
 inline constexpr int kHolidaysChanged = 1401;       // no payload, no answer
 inline constexpr int kRecordChannelChanged = 1407;  // int32 channel, no answer
-inline constexpr int kRecordScheduleCopied = 1411;  // ChannelMaskPayload, no answer
-inline constexpr int kRecordModeChanged = 1413;     // ChannelMaskPayload, no answer
-inline constexpr int kRecordParamsChanged = 1310;   // ChannelListPayload, no answer
+inline constexpr int kRecordScheduleCopied = 1411;  // CoreChannelMask, no answer
+inline constexpr int kRecordModeChanged = 1413;     // CoreChannelMask, no answer
+inline constexpr int kRecordParamsChanged = 1310;   // CoreChannelList, no answer
 inline constexpr int kSetCameraAnr = 2285;          // AnrRequest, answered by 7285
 inline constexpr int kGetRecordSupport = 2286;      // int32 channel, answered by 7286
 inline constexpr int kGetRecordStreams = 3218;      // no payload, answered by 8218
 
 // ---- Payloads ----------------------------------------------------------------------------
 
-// A 64-bit channel mask as the core takes it: two 32-bit words, channels 0 to 31 first.
-struct ChannelMaskPayload {
-  uint32_t low;
-  uint32_t high;
-};
-static_assert(sizeof(ChannelMaskPayload) == 8);
-static_assert(std::is_trivially_copyable_v<ChannelMaskPayload>);
-
-// A channel list: `count` channels in the first entries, the rest zero.
-struct ChannelListPayload {
-  int32_t channel[kMaxChannels];
-  int32_t count;
-};
-static_assert(sizeof(ChannelListPayload) == 260);
-static_assert(offsetof(ChannelListPayload, count) == 256);
-static_assert(std::is_trivially_copyable_v<ChannelListPayload>);
-
 struct AnrRequest {
-  ChannelListPayload list;  // channels whose camera ANR switch changed
+  CoreChannelList list;  // channels whose camera ANR switch changed
   int32_t anr;              // the new value
 };
 static_assert(sizeof(AnrRequest) == 264);
@@ -106,7 +90,7 @@ int on_get_record_primary_secondary_cb(int count, const void* payload);  // 8218
 // The channels a save request lists: the first tree[count_key] elements of the array
 // tree[list_key] (never more than the array holds), each counted once, in request order.
 struct ChannelSelection {
-  ChannelListPayload list{};  // the distinct channels 0 to 63
+  CoreChannelList list{};  // the distinct channels 0 to 63
   uint64_t mask = 0;          // the same as a mask
   int last = -1;              // the last value read, in range or not; -1 when none was read
 };
