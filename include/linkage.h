@@ -47,22 +47,16 @@ constexpr FieldDesc kScheduleSectionFields[] = {
     NVR_FIELD(ScheduleSection, end, "endTime"),
     NVR_FIELD(ScheduleSection, action, "actionType"),
 };
-constexpr RecordKind kScheduleSectionKind{
-    .name = "schedule_section",
-    .size = sizeof(ScheduleSection),
-    .fields = kScheduleSectionFields,
-    .field_count = static_cast<int>(std::size(kScheduleSectionFields))};
+constexpr RecordKind kScheduleSectionKind{.name = "schedule_section",
+                                          NVR_KIND_FIELDS(ScheduleSection, kScheduleSectionFields)};
 
 constexpr FieldDesc kScheduleDayFields[] = {
     NVR_NESTED(ScheduleDay, section, nullptr, kScheduleSectionKind),
     NVR_FIELD(ScheduleDay, wholeDay, nullptr),
     NVR_FIELD(ScheduleDay, wholeDayAction, nullptr),
 };
-constexpr RecordKind kScheduleDayKind{
-    .name = "schedule_day",
-    .size = sizeof(ScheduleDay),
-    .fields = kScheduleDayFields,
-    .field_count = static_cast<int>(std::size(kScheduleDayFields))};
+constexpr RecordKind kScheduleDayKind{.name = "schedule_day",
+                                      NVR_KIND_FIELDS(ScheduleDay, kScheduleDayFields)};
 static_assert(record_kind_is_valid(kScheduleDayKind));
 
 // One schedule per channel (0 to 63) in a named table ("motion_esche",

@@ -23,6 +23,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 #include <type_traits>
 
@@ -186,6 +187,10 @@ consteval FieldDesc make_nested(const char* name, std::size_t offset, std::size_
 #define NVR_NESTED(S, m, key, kind)                                                     \
   record_detail::make_nested<decltype(S::m)>(#m, offsetof(S, m), sizeof(S::m), key, \
                                              &(kind), (kind).size)
+// The struct size and field table of a kind, inside its designated initializer:
+//   constexpr RecordKind kUserKind{.name = "user", NVR_KIND_FIELDS(UserRecord, kUserFields)};
+#define NVR_KIND_FIELDS(S, table) \
+  .size = sizeof(S), .fields = (table), .field_count = static_cast<int>(std::size(table))
 
 // ---- Checking a declaration at compile time ----------------------------------------------
 

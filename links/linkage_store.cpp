@@ -22,9 +22,7 @@ constexpr FieldDesc kPtzEntryFields[] = {
     NVR_FIELD(PtzLinkEntry, pattern, "acto_ptz_pattern"),
 };
 constexpr RecordKind kPtzEntryKind{.name = "ptz_link_entry",
-                                   .size = sizeof(PtzLinkEntry),
-                                   .fields = kPtzEntryFields,
-                                   .field_count = static_cast<int>(std::size(kPtzEntryFields))};
+                                   NVR_KIND_FIELDS(PtzLinkEntry, kPtzEntryFields)};
 constexpr FieldDesc kPtzBlockFields[] = {
     NVR_NESTED(PtzLinkBlock, entry, nullptr, kPtzEntryKind),
 };
@@ -36,9 +34,7 @@ constexpr FieldDesc kWhiteEntryFields[] = {
     NVR_FIELD(WhiteLedEntry, time, "time"),
 };
 constexpr RecordKind kWhiteEntryKind{.name = "white_led_entry",
-                                     .size = sizeof(WhiteLedEntry),
-                                     .fields = kWhiteEntryFields,
-                                     .field_count = static_cast<int>(std::size(kWhiteEntryFields))};
+                                     NVR_KIND_FIELDS(WhiteLedEntry, kWhiteEntryFields)};
 constexpr FieldDesc kWhiteSlotFields[] = {
     NVR_NESTED(WhiteLedSlot, entry, nullptr, kWhiteEntryKind),
     NVR_FIELD(WhiteLedSlot, count, nullptr).range(0, kWhiteLedEntries),
@@ -65,38 +61,28 @@ bool valid_channel(int channel) { return channel >= 0 && channel < kMaxChannels;
 }  // namespace
 
 constexpr RecordKind kScheduleKind{.name = "schedule",
-                                   .size = sizeof(ScheduleBlock),
-                                   .fields = kScheduleFields,
-                                   .field_count = static_cast<int>(std::size(kScheduleFields)),
+                                   NVR_KIND_FIELDS(ScheduleBlock, kScheduleFields),
                                    .key = {"channel", 0, kMaxChannels - 1}};
 static_assert(record_kind_is_valid(kScheduleKind));
 
 constexpr RecordKind kPtzLinkKind{.name = "ptz_params",
-                                  .size = sizeof(PtzLinkBlock),
-                                  .fields = kPtzBlockFields,
-                                  .field_count = static_cast<int>(std::size(kPtzBlockFields)),
+                                  NVR_KIND_FIELDS(PtzLinkBlock, kPtzBlockFields),
                                   .key = {"channel", 0, kMaxChannels - 1},
                                   .key2 = {"event_type", 0, kPtzEventTypeMax}};
 static_assert(record_kind_is_valid(kPtzLinkKind));
 
 constexpr RecordKind kWhiteLedKind{.name = "whiteled_params",
-                                   .size = sizeof(WhiteLedSlot),
-                                   .fields = kWhiteSlotFields,
-                                   .field_count = static_cast<int>(std::size(kWhiteSlotFields)),
+                                   NVR_KIND_FIELDS(WhiteLedSlot, kWhiteSlotFields),
                                    .key = {"channel", 0, kMaxChannels - 1}};
 static_assert(record_kind_is_valid(kWhiteLedKind));
 
 constexpr RecordKind kHttpNotifyKind{.name = "http_notification_params",
-                                     .size = sizeof(HttpNotifyRecord),
-                                     .fields = kHttpFields,
-                                     .field_count = static_cast<int>(std::size(kHttpFields)),
+                                     NVR_KIND_FIELDS(HttpNotifyRecord, kHttpFields),
                                      .key = {"chn", 0, kMaxChannels - 1}};
 static_assert(record_kind_is_valid(kHttpNotifyKind));
 
 constexpr RecordKind kAlarmAudioFileKind{.name = "alarm_audio_file",
-                                         .size = sizeof(AlarmAudioFile),
-                                         .fields = kAudioFields,
-                                         .field_count = static_cast<int>(std::size(kAudioFields)),
+                                         NVR_KIND_FIELDS(AlarmAudioFile, kAudioFields),
                                          .key = {"id", 0, kAlarmAudioFiles - 1},
                                          .list_every_slot = true};
 static_assert(record_kind_is_valid(kAlarmAudioFileKind));

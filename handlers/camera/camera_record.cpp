@@ -46,9 +46,7 @@ void camera_defaults(void* record, RecordKey /*key*/) {
 }  // namespace
 
 constexpr RecordKind kCameraKind{.name = "camera",
-                                 .size = sizeof(CameraRecord),
-                                 .fields = kCameraFields,
-                                 .field_count = static_cast<int>(std::size(kCameraFields)),
+                                 NVR_KIND_FIELDS(CameraRecord, kCameraFields),
                                  .key = {"id", 0, kMaxChannels - 1},
                                  .list_every_slot = true,
                                  .defaults = camera_defaults};

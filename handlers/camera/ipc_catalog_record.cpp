@@ -37,16 +37,12 @@ constexpr IpcModelRecord kFactoryModels[] = {
 }  // namespace
 
 constexpr RecordKind kIpcProtocolKind{.name = "ipc_protocol",
-                                      .size = sizeof(IpcProtocolRecord),
-                                      .fields = kProtocolFields,
-                                      .field_count = static_cast<int>(std::size(kProtocolFields)),
+                                      NVR_KIND_FIELDS(IpcProtocolRecord, kProtocolFields),
                                       .key = {"id", 0, kMaxIpcProtocols - 1}};
 static_assert(record_kind_is_valid(kIpcProtocolKind));
 
 constexpr RecordKind kIpcModelKind{.name = "ipc_model",
-                                   .size = sizeof(IpcModelRecord),
-                                   .fields = kModelFields,
-                                   .field_count = static_cast<int>(std::size(kModelFields)),
+                                   NVR_KIND_FIELDS(IpcModelRecord, kModelFields),
                                    .key = {"id", 0, kMaxIpcModels - 1}};
 static_assert(record_kind_is_valid(kIpcModelKind));
 

@@ -35,9 +35,7 @@ void osd_defaults(void* record, RecordKey key) {
 }  // namespace
 
 constexpr RecordKind kOsdKind{.name = "osd",
-                              .size = sizeof(OsdRecord),
-                              .fields = kOsdFields,
-                              .field_count = static_cast<int>(std::size(kOsdFields)),
+                              NVR_KIND_FIELDS(OsdRecord, kOsdFields),
                               .key = {"channel", 0, kMaxChannels - 1},
                               .list_every_slot = true,
                               .defaults = osd_defaults};

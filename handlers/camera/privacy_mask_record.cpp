@@ -19,10 +19,7 @@ constexpr FieldDesc kAreaFields[] = {
     NVR_FIELD(PrivacyArea, fill_color, "fill_color"),
     NVR_FIELD(PrivacyArea, reserved, nullptr),
 };
-constexpr RecordKind kAreaKind{.name = "privacy_area",
-                               .size = sizeof(PrivacyArea),
-                               .fields = kAreaFields,
-                               .field_count = static_cast<int>(std::size(kAreaFields))};
+constexpr RecordKind kAreaKind{.name = "privacy_area", NVR_KIND_FIELDS(PrivacyArea, kAreaFields)};
 
 constexpr FieldDesc kMaskFields[] = {
     NVR_FIELD(PrivacyMaskRecord, id, "id").range(0, kMaxChannels - 1),
@@ -32,9 +29,7 @@ constexpr FieldDesc kMaskFields[] = {
 }  // namespace
 
 constexpr RecordKind kPrivacyMaskKind{.name = "privacy_mask",
-                                      .size = sizeof(PrivacyMaskRecord),
-                                      .fields = kMaskFields,
-                                      .field_count = static_cast<int>(std::size(kMaskFields)),
+                                      NVR_KIND_FIELDS(PrivacyMaskRecord, kMaskFields),
                                       .key = {"id", 0, kMaxChannels - 1}};
 static_assert(record_kind_is_valid(kPrivacyMaskKind));
 

@@ -35,7 +35,5 @@ constexpr FieldDesc kMotionMapFields[] = {
 }  // namespace
 
 constexpr RecordKind kMotionMapKind{.name = "motion_map",
-                                    .size = sizeof(MotionMapRecord),
-                                    .fields = kMotionMapFields,
-                                    .field_count = static_cast<int>(std::size(kMotionMapFields))};
+                                    NVR_KIND_FIELDS(MotionMapRecord, kMotionMapFields)};
 static_assert(record_kind_is_valid(kMotionMapKind));

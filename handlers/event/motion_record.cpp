@@ -93,9 +93,7 @@ constexpr LinkageKey kMotionGetter[] = {
 }  // namespace
 
 constexpr RecordKind kMotionKind{.name = "motion",
-                                 .size = sizeof(MotionRecord),
-                                 .fields = kMotionFields,
-                                 .field_count = static_cast<int>(std::size(kMotionFields)),
+                                 NVR_KIND_FIELDS(MotionRecord, kMotionFields),
                                  .key = {"chn", 0, kMaxChannels - 1},
                                  .list_every_slot = true};
 static_assert(record_kind_is_valid(kMotionKind));

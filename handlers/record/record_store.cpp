@@ -45,28 +45,20 @@ constexpr FieldDesc kRecordScheduleFields[] = {
 }  // namespace
 
 constexpr RecordKind kHolidayKind{.name = "holiday",
-                                  .size = sizeof(HolidayRecord),
-                                  .fields = kHolidayFields,
-                                  .field_count = static_cast<int>(std::size(kHolidayFields)),
+                                  NVR_KIND_FIELDS(HolidayRecord, kHolidayFields),
                                   .key = {"id", 0, kMaxHolidays - 1},
                                   .list_every_slot = true};
 static_assert(record_kind_is_valid(kHolidayKind));
 
-constexpr RecordKind kRecordSettingsKind{
-    .name = "record",
-    .size = sizeof(RecordSettings),
-    .fields = kRecordSettingsFields,
-    .field_count = static_cast<int>(std::size(kRecordSettingsFields)),
-    .key = {"id", 0, kMaxChannels - 1},
-    .list_every_slot = true};
+constexpr RecordKind kRecordSettingsKind{.name = "record",
+                                         NVR_KIND_FIELDS(RecordSettings, kRecordSettingsFields),
+                                         .key = {"id", 0, kMaxChannels - 1},
+                                         .list_every_slot = true};
 static_assert(record_kind_is_valid(kRecordSettingsKind));
 
-constexpr RecordKind kRecordScheduleKind{
-    .name = "record_schedule",
-    .size = sizeof(RecordSchedule),
-    .fields = kRecordScheduleFields,
-    .field_count = static_cast<int>(std::size(kRecordScheduleFields)),
-    .key = {"id", 0, kMaxChannels - 1}};
+constexpr RecordKind kRecordScheduleKind{.name = "record_schedule",
+                                         NVR_KIND_FIELDS(RecordSchedule, kRecordScheduleFields),
+                                         .key = {"id", 0, kMaxChannels - 1}};
 static_assert(record_kind_is_valid(kRecordScheduleKind));
 
 

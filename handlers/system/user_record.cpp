@@ -48,9 +48,7 @@ constexpr FieldDesc kUserFields[] = {
 }  // namespace
 
 constexpr RecordKind kUserKind{.name = "user",
-                               .size = sizeof(UserRecord),
-                               .fields = kUserFields,
-                               .field_count = static_cast<int>(std::size(kUserFields)),
+                               NVR_KIND_FIELDS(UserRecord, kUserFields),
                                .key = {"id", 0, kMaxUsers - 1},
                                .list_every_slot = true};
 static_assert(record_kind_is_valid(kUserKind));

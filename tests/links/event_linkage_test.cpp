@@ -36,11 +36,8 @@ constexpr FieldDesc kTestEventFields[] = {
     NVR_FIELD(TestEvent, channels, "triChannels"),
     NVR_FIELD(TestEvent, mask, nullptr),
 };
-constexpr RecordKind kTestEventKind{.name = "test_event",
-                                    .size = sizeof(TestEvent),
-                                    .fields = kTestEventFields,
-                                    .field_count = static_cast<int>(std::size(kTestEventFields)),
-                                    .key = {"chn", 0, 63}};
+constexpr RecordKind kTestEventKind{
+    .name = "test_event", NVR_KIND_FIELDS(TestEvent, kTestEventFields), .key = {"chn", 0, 63}};
 
 constexpr LinkageSchedule kSchedules[] = {
     {"effective", "test_esche", ScheduleCodec::kStandard},
@@ -226,9 +223,7 @@ constexpr FieldDesc kLinkEventFields[] = {
     NVR_FIELD(LinkEvent, http_interval, "http_notification_interval"),
 };
 constexpr RecordKind kLinkEventKind{.name = "link_event",
-                                    .size = sizeof(LinkEvent),
-                                    .fields = kLinkEventFields,
-                                    .field_count = static_cast<int>(std::size(kLinkEventFields)),
+                                    NVR_KIND_FIELDS(LinkEvent, kLinkEventFields),
                                     .key = {"chn", 0, 63},
                                     .key2 = {"event", 0, 8}};
 

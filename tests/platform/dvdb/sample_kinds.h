@@ -76,10 +76,10 @@ inline constexpr FieldDesc kEverythingFields[] = {
     NVR_FIELD(Everything, ints, "ints").range(0, 9),
     NVR_NESTED(Everything, rows, "schedule", kDayRowKind),
 };
-inline constexpr RecordKind kEverythingKind{
-    .name = "everything", .size = sizeof(Everything), .fields = kEverythingFields,
-    .field_count = static_cast<int>(std::size(kEverythingFields)), .key = {"channel", 0, 63},
-    .list_every_slot = true};
+inline constexpr RecordKind kEverythingKind{.name = "everything",
+                                            NVR_KIND_FIELDS(Everything, kEverythingFields),
+                                            .key = {"channel", 0, 63},
+                                            .list_every_slot = true};
 static_assert(record_kind_is_valid(kEverythingKind));
 
 // Sparse, with factory defaults: a holiday-like list of up to 32 entries.
