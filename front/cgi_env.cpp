@@ -42,7 +42,9 @@ const char* env_or_empty(const char* name) {
   return v != nullptr ? v : "";
 }
 
-inline bool is_space(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+inline bool is_space(char c) {
+  return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
 
 // Every ";" visited is overwritten with a terminator, so the buffer ends up holding
 // only the media type; the boundary is the text after "boundary=" up to white space.
@@ -69,7 +71,8 @@ void split_content_type() {
 // is compared lower-cased, anything else exactly.
 static bool chars_match(char ca, char cb) {
   if (std::isalpha(static_cast<unsigned char>(ca)))
-    return std::tolower(static_cast<unsigned char>(ca)) == std::tolower(static_cast<unsigned char>(cb));
+    return std::tolower(static_cast<unsigned char>(ca)) ==
+           std::tolower(static_cast<unsigned char>(cb));
   return ca == cb;
 }
 

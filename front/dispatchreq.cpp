@@ -87,7 +87,9 @@ int DispatchWebReq(const char* path, char* text) {
   return -1;
 }
 
-int webres_used_count() { return g_count; }
+int webres_used_count() {
+  return g_count;
+}
 
 void webres_reset() {
   for (WebReq& e : g_table) e = WebReq{};

@@ -116,8 +116,7 @@ bool find_cookie(const char* name, const char** value, std::size_t* vlen) {
   return false;
 }
 
-int select_multiple(const char* name, const char** choices, int total, int* result,
-                    int* invalid) {
+int select_multiple(const char* name, const char** choices, int total, int* result, int* invalid) {
   for (int i = 0; i < total; ++i) result[i] = 0;
   int bad = 0;
   bool hit = false;
@@ -306,8 +305,8 @@ int cgiFormDoubleBounded(const char* name, double* result, double min, double ma
   return form_number_bounded(name, result, min, max, defaultV, to_double);
 }
 
-int cgiFormSelectSingle(const char* name, const char** choicesText, int choicesTotal,
-                        int* result, int defaultV) {
+int cgiFormSelectSingle(const char* name, const char** choicesText, int choicesTotal, int* result,
+                        int defaultV) {
   FormEntry* e = findFormEntry(name);
   if (e == nullptr) {
     *result = defaultV;
@@ -328,8 +327,8 @@ int cgiFormRadio(const char* name, const char** choicesText, int choicesTotal, i
   return cgiFormSelectSingle(name, choicesText, choicesTotal, result, defaultV);
 }
 
-int cgiFormSelectMultiple(const char* name, const char** choicesText, int choicesTotal,
-                          int* result, int* invalid) {
+int cgiFormSelectMultiple(const char* name, const char** choicesText, int choicesTotal, int* result,
+                          int* invalid) {
   return select_multiple(name, choicesText, choicesTotal, result, invalid);
 }
 
@@ -437,8 +436,8 @@ void cgiHeaderCookieSetString(const char* name, const char* value, int secondsTo
                gt.tm_year + 1900, gt.tm_hour, gt.tm_min, gt.tm_sec, path);
 }
 
-void cgiHeaderCookieSetInteger(const char* name, int value, int secondsToLive,
-                               const char* path, const char* domain) {
+void cgiHeaderCookieSetInteger(const char* name, int value, int secondsToLive, const char* path,
+                               const char* domain) {
   char text[32];
   std::snprintf(text, sizeof text, "%d", value);
   cgiHeaderCookieSetString(name, text, secondsToLive, path, domain);
@@ -456,10 +455,18 @@ int cgiHtmlEscape(const char* s) {
   for (; *s != '\0'; ++s) {
     int rc;
     switch (*s) {
-      case '<': rc = std::fputs("&lt;", cgiOut); break;
-      case '>': rc = std::fputs("&gt;", cgiOut); break;
-      case '&': rc = std::fputs("&amp;", cgiOut); break;
-      default: rc = std::fputc(*s, cgiOut); break;
+      case '<':
+        rc = std::fputs("&lt;", cgiOut);
+        break;
+      case '>':
+        rc = std::fputs("&gt;", cgiOut);
+        break;
+      case '&':
+        rc = std::fputs("&amp;", cgiOut);
+        break;
+      default:
+        rc = std::fputc(*s, cgiOut);
+        break;
     }
     if (rc == EOF) return cgiFormIO;
   }

@@ -9,9 +9,9 @@
 
 namespace {
 
-constexpr int kPathSize = 128;      // paths of 127 characters at most
-constexpr int kQuerySize = 1024;    // query strings of 1023 characters at most
-constexpr int kPostSize = 30720;    // POST bodies of 30719 characters at most
+constexpr int kPathSize = 128;    // paths of 127 characters at most
+constexpr int kQuerySize = 1024;  // query strings of 1023 characters at most
+constexpr int kPostSize = 30720;  // POST bodies of 30719 characters at most
 constexpr int kPostLines = 128;
 constexpr int kUploadTextSize = 1088;
 constexpr int kParamMax = 255;

@@ -15,4 +15,6 @@ ModuleRegistration g_registration;
 
 }  // namespace
 
-int main() { return cgi_main(); }
+int main() {
+  return cgi_main();
+}

@@ -3,7 +3,7 @@
 #include "module_routes.h"
 
 const ModuleRoutes* const kModuleRoutes[11] = {
-    &kAgingModule,   &kAlarmModule,  &kCameraModule,  &kNetworkModule,
-    &kPtzModule,     &kRecordModule, &kStatusModule,  &kStorageModule,
+    &kAgingModule,    &kAlarmModule,  &kCameraModule, &kNetworkModule,
+    &kPtzModule,      &kRecordModule, &kStatusModule, &kStorageModule,
     &kPlaybackModule, &kSystemModule, &kEventModule,
 };

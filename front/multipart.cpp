@@ -80,7 +80,9 @@ bool read_header_line(MultipartReader* r, char* name, char* value) {
   return nlen > 0 && vlen > 0;
 }
 
-bool is_ws(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool is_ws(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 void copy_cut(char* out, const char* from, std::size_t n) {
   if (n > kFieldMax - 1) n = kFieldMax - 1;
@@ -361,7 +363,9 @@ void cgiFreeResources() {
   g_first = g_last = g_found = nullptr;
 }
 
-FormEntry* cgiFormEntryList() { return g_first; }
+FormEntry* cgiFormEntryList() {
+  return g_first;
+}
 
 FormEntry* findFormEntry(const char* name) {
   for (FormEntry* e = g_first; e != nullptr; e = e->next) {

@@ -62,8 +62,8 @@ struct MultipartReader {
   static constexpr int kRingSize = 1024;
   unsigned char ring[kRingSize];
   int readPos;
-  int count;      // bytes waiting in the ring
-  long offset;    // body bytes handed out so far
+  int count;    // bytes waiting in the ring
+  long offset;  // body bytes handed out so far
 };
 
 // Hands out up to `length` bytes: first pushed-back bytes, then standard input, never
@@ -122,14 +122,13 @@ void cgiStringArrayFree(char** stringArray);
 int cgiFormInteger(const char* name, int* result, int defaultV);
 int cgiFormIntegerBounded(const char* name, int* result, int min, int max, int defaultV);
 int cgiFormDouble(const char* name, double* result, double defaultV);
-int cgiFormDoubleBounded(const char* name, double* result, double min, double max,
-                         double defaultV);
-int cgiFormSelectSingle(const char* name, const char** choicesText, int choicesTotal,
-                        int* result, int defaultV);
+int cgiFormDoubleBounded(const char* name, double* result, double min, double max, double defaultV);
+int cgiFormSelectSingle(const char* name, const char** choicesText, int choicesTotal, int* result,
+                        int defaultV);
 int cgiFormRadio(const char* name, const char** choicesText, int choicesTotal, int* result,
                  int defaultV);
-int cgiFormSelectMultiple(const char* name, const char** choicesText, int choicesTotal,
-                          int* result, int* invalid);
+int cgiFormSelectMultiple(const char* name, const char** choicesText, int choicesTotal, int* result,
+                          int* invalid);
 int cgiFormCheckboxMultiple(const char* name, const char** choicesText, int choicesTotal,
                             int* result, int* invalid);
 int cgiFormCheckboxSingle(const char* name);
@@ -142,8 +141,8 @@ int cgiCookies(char*** ptrToStringArray);
 void cgiHeaderLocation(const char* redirectUrl);
 void cgiHeaderCookieSetString(const char* name, const char* value, int secondsToLive,
                               const char* path, const char* domain);
-void cgiHeaderCookieSetInteger(const char* name, int value, int secondsToLive,
-                               const char* path, const char* domain);
+void cgiHeaderCookieSetInteger(const char* name, int value, int secondsToLive, const char* path,
+                               const char* domain);
 void cgiHeaderStatus(int status, const char* statusMessage);
 void cgiHeaderContentType(const char* mimeType);
 int cgiHtmlEscape(const char* s);

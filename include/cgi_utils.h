@@ -13,9 +13,9 @@ int file_lock(const char* path);
 // Releases and closes; a negative descriptor is returned unchanged.
 int file_unlock(int fd);
 
-int IsFileExisted(const char* path);   // 0 exists, -1 otherwise
-int IsDirExisted(const char* path);    // 0 is a directory (final link not followed)
-int DeleteFile(const char* path);      // -1 for null, else 0
+int IsFileExisted(const char* path);               // 0 exists, -1 otherwise
+int IsDirExisted(const char* path);                // 0 is a directory (final link not followed)
+int DeleteFile(const char* path);                  // -1 for null, else 0
 int RemoveFile(const char* from, const char* to);  // -1 when either is null, else 0
 
 // Moves a file: rename(2), or a copy and unlink when the two lie on different file

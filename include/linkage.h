@@ -25,7 +25,7 @@ struct ScheduleSection {
 };
 struct ScheduleDay {
   ScheduleSection section[kScheduleSections];
-  int32_t wholeDay;        // the row applies to the whole day; for camera forms: row holds data
+  int32_t wholeDay;  // the row applies to the whole day; for camera forms: row holds data
   int32_t wholeDayAction;
 };
 struct ScheduleBlock {
@@ -75,8 +75,8 @@ inline constexpr int kPtzEventTypeMax = 255;
 inline constexpr int kPtzEventPeopleCount = 20;
 
 struct PtzLinkEntry {
-  int32_t eventChn;    // the channel whose event triggers the action
-  int32_t ptzChn;      // the channel whose PTZ unit moves; 0 or less: empty entry
+  int32_t eventChn;  // the channel whose event triggers the action
+  int32_t ptzChn;    // the channel whose PTZ unit moves; 0 or less: empty entry
   int32_t reserved;
   int32_t actionType;  // 1 preset, 2 patrol, 3 pattern
   int32_t preset;
@@ -95,8 +95,7 @@ static_assert(std::is_trivially_copyable_v<PtzLinkBlock>);
 extern const RecordKind kPtzLinkKind;
 int read_ptz_params(const char* store, PtzLinkBlock* block, int event_type, int channel,
                     int* count);
-int write_ptz_params_all(const char* store, const PtzLinkBlock* block, int event_type,
-                         int channel);
+int write_ptz_params_all(const char* store, const PtzLinkBlock* block, int event_type, int channel);
 // Stores the block under the event type for every channel selected by the mask; each copy's
 // entries carry their own channel as the event channel.
 int copy_ptz_params_all(const char* store, const PtzLinkBlock* block, int event_type,
@@ -144,8 +143,7 @@ int write_whiteled_params_all(const char* store, const WhiteLedSlot* slot, const
 int copy_whiteled_params(const char* store, const WhiteLedSlot* slot, const char* table,
                          uint64_t mask);
 // People counting's list, in its own table.
-int read_peoplecnt_wled_params(const char* store, WhiteLedEntry* entries, int channel,
-                               int* count);
+int read_peoplecnt_wled_params(const char* store, WhiteLedEntry* entries, int channel, int* count);
 int write_peoplecnt_wled_params_all(const char* store, const WhiteLedEntry* entries, int count,
                                     int channel);
 

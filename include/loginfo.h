@@ -10,7 +10,7 @@
 #include "dvsocket.h"
 
 struct OperationLogRecord {
-  int32_t mainType;   // always 4 (operation) from the web side
+  int32_t mainType;  // always 4 (operation) from the web side
   int32_t reserved0;
   int64_t subType;
   int32_t reserved1;

@@ -30,8 +30,16 @@
 struct json_object;
 
 enum class FieldType : uint8_t {
-  kI8, kU8, kI16, kU16, kI32, kU32, kI64, kU64,
-  kF32, kF64,
+  kI8,
+  kU8,
+  kI16,
+  kU16,
+  kI32,
+  kU32,
+  kI64,
+  kU64,
+  kF32,
+  kF64,
   kText,      // char[N]: NUL-terminated, at most N-1 characters
   kBytes,     // unsigned char[N]: opaque bytes
   kIntArray,  // int32_t[N]
@@ -41,15 +49,15 @@ enum class FieldType : uint8_t {
 struct RecordKind;
 
 struct FieldDesc {
-  const char* name;            // store column; the member's name
+  const char* name;  // store column; the member's name
   FieldType type;
   uint32_t offset;
-  uint32_t size;               // bytes of the whole member
-  const char* json_key;        // nullptr when the web does not name the field
-  const RecordKind* nested;    // element kind of a kNested field
-  uint32_t count;              // elements of kIntArray and kNested, 1 otherwise
-  int64_t min;                 // validation range of integer fields (and of
-  int64_t max;                 //   kIntArray elements) when `ranged`
+  uint32_t size;             // bytes of the whole member
+  const char* json_key;      // nullptr when the web does not name the field
+  const RecordKind* nested;  // element kind of a kNested field
+  uint32_t count;            // elements of kIntArray and kNested, 1 otherwise
+  int64_t min;               // validation range of integer fields (and of
+  int64_t max;               //   kIntArray elements) when `ranged`
   bool ranged;
 
   // The same field with a validation range (record_validate checks it).
@@ -81,12 +89,12 @@ struct KeyColumn {
 };
 
 struct RecordKind {
-  const char* name;      // the default store table
-  uint32_t size;         // sizeof the struct
+  const char* name;  // the default store table
+  uint32_t size;     // sizeof the struct
   const FieldDesc* fields;
   int field_count;
-  KeyColumn key{};       // first key; nested element kinds have none
-  KeyColumn key2{};      // optional second key
+  KeyColumn key{};   // first key; nested element kinds have none
+  KeyColumn key2{};  // optional second key
   // When true a list returns one record for every first key from key.min up (never
   // written ones as defaults), so that index i of the array is key.min + i; otherwise
   // a list returns the stored records only, in key order.
@@ -111,12 +119,12 @@ template <typename T>
 struct Traits {
   static constexpr bool kSupported = false;
 };
-#define NVR_RECORD_TRAIT(T, tag) \
-  template <>                    \
-  struct Traits<T> {             \
-    static constexpr bool kSupported = true; \
+#define NVR_RECORD_TRAIT(T, tag)                       \
+  template <>                                          \
+  struct Traits<T> {                                   \
+    static constexpr bool kSupported = true;           \
     static constexpr FieldType kType = FieldType::tag; \
-    static constexpr uint32_t kCount = 1; \
+    static constexpr uint32_t kCount = 1;              \
   };
 NVR_RECORD_TRAIT(int8_t, kI8)
 NVR_RECORD_TRAIT(uint8_t, kU8)
@@ -158,9 +166,16 @@ consteval FieldDesc make_field(const char* name, std::size_t offset, std::size_t
   static_assert(Traits<M>::kSupported,
                 "unsupported member type: use an integer, float, double, char[N], "
                 "unsigned char[N], int32_t[N], or NVR_NESTED for arrays of records");
-  return FieldDesc{name, Traits<M>::kType, static_cast<uint32_t>(offset),
-                   static_cast<uint32_t>(size), json_key, nullptr, Traits<M>::kCount,
-                   0, 0, false};
+  return FieldDesc{name,
+                   Traits<M>::kType,
+                   static_cast<uint32_t>(offset),
+                   static_cast<uint32_t>(size),
+                   json_key,
+                   nullptr,
+                   Traits<M>::kCount,
+                   0,
+                   0,
+                   false};
 }
 
 template <typename M>
@@ -170,9 +185,16 @@ consteval FieldDesc make_nested(const char* name, std::size_t offset, std::size_
   using Element = std::remove_all_extents_t<M>;
   static_assert(std::is_trivially_copyable_v<Element>);
   if (sizeof(Element) != element_size) nested_kind_does_not_match_member();
-  return FieldDesc{name, FieldType::kNested, static_cast<uint32_t>(offset),
-                   static_cast<uint32_t>(size), json_key, kind,
-                   static_cast<uint32_t>(size / sizeof(Element)), 0, 0, false};
+  return FieldDesc{name,
+                   FieldType::kNested,
+                   static_cast<uint32_t>(offset),
+                   static_cast<uint32_t>(size),
+                   json_key,
+                   kind,
+                   static_cast<uint32_t>(size / sizeof(Element)),
+                   0,
+                   0,
+                   false};
 }
 
 }  // namespace record_detail
@@ -184,9 +206,9 @@ consteval FieldDesc make_nested(const char* name, std::size_t offset, std::size_
 #define NVR_FIELD_AS(S, m, column, key) \
   record_detail::make_field<decltype(S::m)>(column, offsetof(S, m), sizeof(S::m), key)
 // A member that is a record (or an array of records) of kind `kind`.
-#define NVR_NESTED(S, m, key, kind)                                                     \
-  record_detail::make_nested<decltype(S::m)>(#m, offsetof(S, m), sizeof(S::m), key, \
-                                             &(kind), (kind).size)
+#define NVR_NESTED(S, m, key, kind)                                                          \
+  record_detail::make_nested<decltype(S::m)>(#m, offsetof(S, m), sizeof(S::m), key, &(kind), \
+                                             (kind).size)
 // The struct size and field table of a kind, inside its designated initializer:
 //   constexpr RecordKind kUserKind{.name = "user", NVR_KIND_FIELDS(UserRecord, kUserFields)};
 #define NVR_KIND_FIELDS(S, table) \
@@ -208,8 +230,8 @@ constexpr bool is_identifier(const char* s) {
   int n = 0;
   for (; *s != '\0'; ++s, ++n) {
     char c = *s;
-    bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-              c == '_';
+    bool ok =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
     if (!ok || n >= 63) return false;
   }
   return true;
@@ -274,8 +296,8 @@ constexpr bool record_kind_is_valid(const RecordKind& kind) {
 
 const FieldDesc* record_find_field(const RecordKind& kind, std::string_view name);
 bool field_is_integer(FieldType type);
-int64_t field_get_int(const FieldDesc& f, const void* record);          // 0 for non-integers
-void field_set_int(const FieldDesc& f, void* record, int64_t value);     // ignored for non-integers
+int64_t field_get_int(const FieldDesc& f, const void* record);        // 0 for non-integers
+void field_set_int(const FieldDesc& f, void* record, int64_t value);  // ignored for non-integers
 double field_get_real(const FieldDesc& f, const void* record);
 void field_set_real(const FieldDesc& f, void* record, double value);
 // The text of a kText field, up to its first NUL or the field's end.

@@ -23,7 +23,8 @@ struct RoutePath {
 
 struct WebReq {
   RoutePath path;
-  WebHandler handler = nullptr;  // null until the path's handler is built: served like an unknown path
+  WebHandler handler =
+      nullptr;  // null until the path's handler is built: served like an unknown path
 };
 
 struct ModuleRoutes {

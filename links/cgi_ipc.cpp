@@ -23,8 +23,8 @@ constexpr const char* kCoreSocketPath = "/var/run/dvsocket";
 long futex_wait(std::atomic<int>* address, int expected, const timespec* timeout) {
   // The atomic is lock-free and as large as an int (static_assert in the header), so
   // its address is the int the kernel compares against.
-  return syscall(SYS_futex, reinterpret_cast<int*>(address), FUTEX_WAIT_PRIVATE, expected,
-                 timeout, nullptr, 0);
+  return syscall(SYS_futex, reinterpret_cast<int*>(address), FUTEX_WAIT_PRIVATE, expected, timeout,
+                 nullptr, 0);
 }
 
 void futex_wake_all(std::atomic<int>* address) {

@@ -45,4 +45,6 @@ int on_cgi_get_string_from_json(json_object* object, const char* key, char* buff
   return 0;
 }
 
-int on_cgi_is_dv_lpr(int type) { return type >= 11 && type <= 14 ? 1 : 0; }
+int on_cgi_is_dv_lpr(int type) {
+  return type >= 11 && type <= 14 ? 1 : 0;
+}

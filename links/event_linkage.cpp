@@ -20,9 +20,12 @@ namespace {
 int decode_schedule(ScheduleCodec codec, json_object* request, const char* key,
                     ScheduleBlock* block) {
   switch (codec) {
-    case ScheduleCodec::kStandard: return get_schedule_by_json(request, key, block);
-    case ScheduleCodec::kSecond: return get_schedule_by_json_ex(request, key, block);
-    case ScheduleCodec::kCamera: return get_schedule_by_json_ipc(request, key, block);
+    case ScheduleCodec::kStandard:
+      return get_schedule_by_json(request, key, block);
+    case ScheduleCodec::kSecond:
+      return get_schedule_by_json_ex(request, key, block);
+    case ScheduleCodec::kCamera:
+      return get_schedule_by_json_ipc(request, key, block);
   }
   return -1;
 }
@@ -33,7 +36,9 @@ json_object* member(json_object* o, const char* key) {
   return json_object_object_get_ex(o, key, &v) ? v : nullptr;
 }
 
-bool valid_channel(int channel) { return channel >= 0 && channel < kMaxChannels; }
+bool valid_channel(int channel) {
+  return channel >= 0 && channel < kMaxChannels;
+}
 
 const FieldDesc* field_by_json_key(const RecordKind& kind, const char* key) {
   for (int i = 0; i < kind.field_count; ++i)
@@ -93,24 +98,30 @@ json_object* key_value(const EventLinkageDesc& desc, const LinkageKey& key, int 
       const LinkageSchedule* s = schedule_of(desc, key.json_key);
       return s != nullptr ? linkage_schedule_json(*s, channel) : nullptr;
     }
-    case LinkageValue::kAlarmOutTexts: return alarm_out_json(desc, record);
-    case LinkageValue::kWhiteInfo: return get_white_params_json_object(channel, desc.white_table);
-    case LinkageValue::kHttpParams: return get_http_params_json_object(channel, desc.http_table);
+    case LinkageValue::kAlarmOutTexts:
+      return alarm_out_json(desc, record);
+    case LinkageValue::kWhiteInfo:
+      return get_white_params_json_object(channel, desc.white_table);
+    case LinkageValue::kHttpParams:
+      return get_http_params_json_object(channel, desc.http_table);
     case LinkageValue::kPtzParams:
       return desc.ptz_event_type >= 0 ? get_ptz_params_json_object(desc.ptz_event_type, channel)
                                       : json_object_new_array();
-    case LinkageValue::kAudioIdMask: return json_object_new_int(get_audio_file_id_mask());
-    case LinkageValue::kIndex: return json_object_new_int(desc.index);
+    case LinkageValue::kAudioIdMask:
+      return json_object_new_int(get_audio_file_id_mask());
+    case LinkageValue::kIndex:
+      return json_object_new_int(desc.index);
   }
   return nullptr;
 }
 
-[[nodiscard]] bool send_notice(dv_sock_callback callback, const LinkageNotice& notice,
-                               int channel, int index, uint64_t mask) {
+[[nodiscard]] bool send_notice(dv_sock_callback callback, const LinkageNotice& notice, int channel,
+                               int index, uint64_t mask) {
   unsigned char payload[8];
   int length = 0;
   switch (notice.form) {
-    case NoticeForm::kNone: return false;
+    case NoticeForm::kNone:
+      return false;
     case NoticeForm::kChannel: {
       int32_t c = channel;
       std::memcpy(payload, &c, sizeof c);
@@ -196,7 +207,8 @@ int event_linkage_save(const EventLinkageDesc& desc, json_object* request, int c
   if (desc.white_table != nullptr) {
     auto slots = std::make_unique<WhiteLedSlots>();
     if (get_white_params_by_json(channel, slots.get(), request, "whiteInfo") == 0 &&
-        write_whiteled_params_all(kStoreMain, &slots->slot[channel], desc.white_table, channel) != 0)
+        write_whiteled_params_all(kStoreMain, &slots->slot[channel], desc.white_table, channel) !=
+            0)
       r.failed = true;
   }
   if (desc.http_table != nullptr && scope.http) {
@@ -230,8 +242,8 @@ int event_linkage_save(const EventLinkageDesc& desc, json_object* request, int c
     json_object* type = member(request, "ptzType");
     json_object* params = member(request, "ptzParams");
     if (chn != nullptr && type != nullptr && params != nullptr)
-      r.ptz_stored = set_ptz_params_by_json(json_object_get_int(chn), json_object_get_int(type),
-                                            params) == 1;
+      r.ptz_stored =
+          set_ptz_params_by_json(json_object_get_int(chn), json_object_get_int(type), params) == 1;
   }
 
   // 5. The record.
@@ -321,9 +333,12 @@ json_object* linkage_schedule_json(const LinkageSchedule& schedule, int channel)
   auto block = std::make_unique<ScheduleBlock>();
   read_schedule(kStoreMain, schedule.table, channel, block.get());
   switch (schedule.codec) {
-    case ScheduleCodec::kCamera: return get_schedule_json_object_ipc(block.get());
-    case ScheduleCodec::kSecond: return get_schedule_json_object_ex(block.get());
-    case ScheduleCodec::kStandard: break;
+    case ScheduleCodec::kCamera:
+      return get_schedule_json_object_ipc(block.get());
+    case ScheduleCodec::kSecond:
+      return get_schedule_json_object_ex(block.get());
+    case ScheduleCodec::kStandard:
+      break;
   }
   return get_schedule_json_object(block.get());
 }

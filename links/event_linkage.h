@@ -46,7 +46,7 @@ struct LinkageSchedule {
   const char* json_key;  // "effective", "audible", "email", "ptz", "white", "httpSche"
   const char* table;     // store table of the schedule blocks
   ScheduleCodec codec;
-  bool http = false;     // belongs to the HTTP notification (left out of saves without it)
+  bool http = false;  // belongs to the HTTP notification (left out of saves without it)
 };
 
 // What one key of a getter's answer holds.
@@ -111,16 +111,16 @@ struct EventLinkageDesc {
 // Which parts a save touches. The default is the full save; some pages save the linkage
 // without its HTTP and PTZ parts, or overlay fewer keys.
 struct LinkageSaveScope {
-  std::span<const JsonKeyMap> keys;   // overrides desc.scalar_keys when not empty
-  bool http = true;                   // "httpSche", "httpParams"
-  bool ptz = true;                    // "ptzChnId", "ptzType", "ptzParams"
+  std::span<const JsonKeyMap> keys;  // overrides desc.scalar_keys when not empty
+  bool http = true;                  // "httpSche", "httpParams"
+  bool ptz = true;                   // "ptzChnId", "ptzType", "ptzParams"
 };
 
 struct LinkageSaveResult {
-  int scalars = 0;          // scalar keys applied (each alarm-output text array counts once)
+  int scalars = 0;  // scalar keys applied (each alarm-output text array counts once)
   bool record_written = false;
   bool ptz_stored = false;
-  bool failed = false;      // a store call that should have stored did not
+  bool failed = false;  // a store call that should have stored did not
 };
 
 // Runs the save for `channel` (0 to 63) from the request object `request`. `record` is a
@@ -128,8 +128,7 @@ struct LinkageSaveResult {
 // Returns 0, or -1 when an argument is missing, the channel is out of range, or any store
 // call failed (the other parts are still stored).
 int event_linkage_save(const EventLinkageDesc& desc, json_object* request, int channel,
-                       void* record, LinkageSaveResult* result,
-                       const LinkageSaveScope& scope = {});
+                       void* record, LinkageSaveResult* result, const LinkageSaveScope& scope = {});
 
 // The getter's object for `channel`: the keys of desc.getter in order. nullptr when the
 // channel is outside 0 to 63 or the record cannot be read (the caller answers its error).
@@ -161,4 +160,3 @@ json_object* linkage_schedule_json(const LinkageSchedule& schedule, int channel)
 // The event channel that tree[key] names: an integer (or a text holding one) in 0 to 63.
 // Nothing for an absent key, another type, or a value out of range.
 [[nodiscard]] std::optional<int> linkage_channel_of(json_object* tree, const char* key);
-

@@ -56,7 +56,9 @@ constexpr FieldDesc kAudioFields[] = {
 constexpr const char* kPeopleCountPtzTable = "peoplecnt_ptz_params";
 constexpr const char* kPeopleCountWhiteTable = "peoplecnt_whiteled_params";
 
-bool valid_channel(int channel) { return channel >= 0 && channel < kMaxChannels; }
+bool valid_channel(int channel) {
+  return channel >= 0 && channel < kMaxChannels;
+}
 
 }  // namespace
 
@@ -127,8 +129,8 @@ int copy_ptz_params_all(const char* store, const PtzLinkBlock* block, int event_
 int read_peoplecnt_ptz_params(const char* store, PtzLinkBlock* block, int channel, int* count) {
   bool stored = false;
   std::memset(block, 0, sizeof *block);
-  int rc = store_read(store, kPtzLinkKind, RecordKey(channel, kPtzEventPeopleCount), block,
-                      &stored, kPeopleCountPtzTable);
+  int rc = store_read(store, kPtzLinkKind, RecordKey(channel, kPtzEventPeopleCount), block, &stored,
+                      kPeopleCountPtzTable);
   if (count != nullptr) *count = rc == 0 && stored ? kPeopleCountPtzEntries : 0;
   return rc;
 }
@@ -173,14 +175,14 @@ int copy_whiteled_params(const char* store, const WhiteLedSlot* slot, const char
   return 0;
 }
 
-int read_peoplecnt_wled_params(const char* store, WhiteLedEntry* entries, int channel,
-                               int* count) {
+int read_peoplecnt_wled_params(const char* store, WhiteLedEntry* entries, int channel, int* count) {
   WhiteLedTarget target{channel, {}};
   std::strcpy(target.table, kPeopleCountWhiteTable);
   WhiteLedSlot slot{};
   int n = 0;
   int rc = read_whiteled_params(store, &slot, &target, &n);
-  if (entries != nullptr) std::memcpy(entries, slot.entry, sizeof(WhiteLedEntry) * static_cast<std::size_t>(n));
+  if (entries != nullptr)
+    std::memcpy(entries, slot.entry, sizeof(WhiteLedEntry) * static_cast<std::size_t>(n));
   if (count != nullptr) *count = n;
   return rc;
 }

@@ -63,7 +63,8 @@ bool value_ok(const FieldDesc& f, json_object* value) {
   switch (f.type) {
     case FieldType::kF32:
     case FieldType::kF64:
-      return json_object_is_type(value, json_type_double) || json_object_is_type(value, json_type_int);
+      return json_object_is_type(value, json_type_double) ||
+             json_object_is_type(value, json_type_int);
     case FieldType::kText:
       return value != nullptr && !json_object_is_type(value, json_type_object) &&
              !json_object_is_type(value, json_type_array);
@@ -81,7 +82,8 @@ bool value_ok(const FieldDesc& f, json_object* value) {
       std::size_t n = json_object_array_length(value);
       for (std::size_t i = 0; i < n && i < f.count; ++i) {
         json_object* element = json_object_array_get_idx(value, i);
-        if (!json_object_is_type(element, json_type_object) || !object_ok(*f.nested, element, nullptr))
+        if (!json_object_is_type(element, json_type_object) ||
+            !object_ok(*f.nested, element, nullptr))
           return false;
       }
       return true;

@@ -47,7 +47,9 @@ void copy_text(char* out, std::size_t size, json_object* value) {
   std::memset(out + n, 0, size - n);
 }
 
-int int_of(json_object* value) { return value != nullptr ? json_object_get_int(value) : 0; }
+int int_of(json_object* value) {
+  return value != nullptr ? json_object_get_int(value) : 0;
+}
 
 // A number (json-c's integer of it), or a text holding only a decimal integer.
 bool channel_number(json_object* value, int* out) {
@@ -80,10 +82,11 @@ json_object* schedule_to_json(const ScheduleBlock* block, bool with_action, bool
     for (int s = 0; s < 12; ++s) {
       const ScheduleSection& sec = day.section[s];
       json_object* o = json_object_new_object();
-      json_object_object_add(o, "startTime", blank ? json_object_new_string("")
-                                                   : text_value(sec.start, sizeof sec.start));
-      json_object_object_add(o, "endTime", blank ? json_object_new_string("")
-                                                 : text_value(sec.end, sizeof sec.end));
+      json_object_object_add(
+          o, "startTime",
+          blank ? json_object_new_string("") : text_value(sec.start, sizeof sec.start));
+      json_object_object_add(
+          o, "endTime", blank ? json_object_new_string("") : text_value(sec.end, sizeof sec.end));
       if (with_action) json_object_object_add(o, "actionType", json_object_new_int(sec.action));
       json_object_array_add(row, o);
     }
@@ -169,7 +172,8 @@ json_object* get_event_chn_alarmout_object(const char* text0, const char* text1)
 int get_event_chn_alarmout_by_object(int channel, json_object* tree, const char* key,
                                      AlarmOutItem items[2]) {
   if (tree == nullptr || key == nullptr || items == nullptr) return -1;
-  if (!json_object_is_type(tree, json_type_object) || !json_object_object_get_ex(tree, key, nullptr))
+  if (!json_object_is_type(tree, json_type_object) ||
+      !json_object_object_get_ex(tree, key, nullptr))
     return -1;
   json_object* array = member(tree, key);
   for (int i = 0; i < 2; ++i) {
@@ -182,7 +186,9 @@ int get_event_chn_alarmout_by_object(int channel, json_object* tree, const char*
   return 0;
 }
 
-int get_smart_event_ptz_type(int event) { return event >= 0 && event <= 8 ? event + 5 : -1; }
+int get_smart_event_ptz_type(int event) {
+  return event >= 0 && event <= 8 ? event + 5 : -1;
+}
 
 int get_section_info(const char* text, const char* pattern, char* out, int out_length) {
   if (text == nullptr || pattern == nullptr || out == nullptr || pattern[0] == '\0' ||
@@ -381,7 +387,8 @@ char* dv_get_file_data(const char* path, int* length) {
     close(fd);
     return nullptr;
   }
-  char* data = static_cast<char*>(__dv_malloc(static_cast<std::size_t>(size), "web_utils", __LINE__));
+  char* data =
+      static_cast<char*>(__dv_malloc(static_cast<std::size_t>(size), "web_utils", __LINE__));
   if (data == nullptr) {
     close(fd);
     return nullptr;

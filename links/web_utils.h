@@ -15,7 +15,6 @@
 
 struct json_object;
 
-
 // ---- Schedules ------------------------------------------------------------------------
 
 // 8 day arrays of 12 section objects {"startTime", "endTime", "actionType"}.
@@ -80,8 +79,7 @@ json_object* get_white_params_json_object(int channel, const char* table);
 // Clears the slot block and reads the list under key into the channel's slot (entries as
 // objects when the array's text names "chnid", else as [chnid, mode, time]). -1 when an
 // argument is null, the channel is outside 0 to 63 or the key is absent.
-int get_white_params_by_json(int channel, WhiteLedSlots* slots, json_object* tree,
-                             const char* key);
+int get_white_params_by_json(int channel, WhiteLedSlots* slots, json_object* tree, const char* key);
 // People counting's list (at most 16 entries, not cleared first). `count`, when given,
 // receives the number of entries read.
 json_object* get_pcnt_white_params_json_object(int channel);

@@ -9,4 +9,6 @@ void* __dv_malloc(std::size_t size, const char* /*unit*/, int /*line*/) {
   return std::malloc(size);
 }
 
-void __dv_free(void* p) { std::free(p); }
+void __dv_free(void* p) {
+  std::free(p);
+}

@@ -23,9 +23,11 @@ int net_is_haveipv6() {
   while (found == 0 && std::fgets(line, sizeof line, f) != nullptr) {
     char address[33], name[32];
     unsigned index = 0, prefix = 0, scope = 0, flags = 0;
-    if (std::sscanf(line, "%32s %x %x %x %x %31s", address, &index, &prefix, &scope, &flags, name) != 6)
+    if (std::sscanf(line, "%32s %x %x %x %x %31s", address, &index, &prefix, &scope, &flags,
+                    name) != 6)
       continue;
-    if (std::strlen(address) == 32 && scope == kScopeGlobal && std::strcmp(name, "lo") != 0) found = 1;
+    if (std::strlen(address) == 32 && scope == kScopeGlobal && std::strcmp(name, "lo") != 0)
+      found = 1;
   }
   std::fclose(f);
   return found;

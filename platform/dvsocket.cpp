@@ -72,8 +72,8 @@ DvReadResult dv_read_message(int fd, DvMsgHeader& header, std::vector<unsigned c
   header = dv_header_decode(raw);
   if (header.magic != kDvMagic || header.length > kDvMaxPayload) return DvReadResult::kBadFrame;
   payload.resize(header.length);
-  if (header.length > 0 && read_full(fd, payload.data(), header.length) !=
-                               static_cast<long>(header.length))
+  if (header.length > 0 &&
+      read_full(fd, payload.data(), header.length) != static_cast<long>(header.length))
     return DvReadResult::kError;
   return DvReadResult::kMessage;
 }
@@ -116,8 +116,8 @@ constexpr int kSendTimeoutSeconds = 5;
 // on the handler's thread (requests are strictly sequential); the receive thread only
 // reads from the descriptor and calls the callback it was started with.
 struct Connection {
-  std::mutex life;            // init, uninit, (re)connect
-  std::mutex write;           // one message at a time on the socket
+  std::mutex life;   // init, uninit, (re)connect
+  std::mutex write;  // one message at a time on the socket
   std::atomic<int> fd{-1};
   std::atomic<bool> broken{false};
   std::thread receiver;

@@ -23,9 +23,9 @@ const char* root_prefix() {
 }
 
 // File tools that may come from the host: they act only on the paths given to them.
-constexpr std::array<std::string_view, 14> kHostTools = {
-    "mv", "rm", "cp", "tar", "unzip", "mkdir", "chmod", "cat",
-    "ls", "ln", "touch", "gzip", "gunzip", "sync"};
+constexpr std::array<std::string_view, 14> kHostTools = {"mv",    "rm",    "cp",     "tar", "unzip",
+                                                         "mkdir", "chmod", "cat",    "ls",  "ln",
+                                                         "touch", "gzip",  "gunzip", "sync"};
 
 bool is_host_tool(std::string_view word) {
   auto slash = word.rfind('/');
@@ -51,7 +51,9 @@ std::string host_tool_path(std::string_view word) {
 
 }  // namespace
 
-const char* nvr_root() { return root_prefix(); }
+const char* nvr_root() {
+  return root_prefix();
+}
 
 std::string nvr_path(std::string_view path) {
   const char* root = root_prefix();

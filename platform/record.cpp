@@ -87,33 +87,61 @@ const FieldDesc* record_find_field(const RecordKind& kind, std::string_view name
   return nullptr;
 }
 
-bool field_is_integer(FieldType type) { return record_detail::is_integer(type); }
+bool field_is_integer(FieldType type) {
+  return record_detail::is_integer(type);
+}
 
 int64_t field_get_int(const FieldDesc& f, const void* record) {
   switch (f.type) {
-    case FieldType::kI8: return load<int8_t>(record, f.offset);
-    case FieldType::kU8: return load<uint8_t>(record, f.offset);
-    case FieldType::kI16: return load<int16_t>(record, f.offset);
-    case FieldType::kU16: return load<uint16_t>(record, f.offset);
-    case FieldType::kI32: return load<int32_t>(record, f.offset);
-    case FieldType::kU32: return load<uint32_t>(record, f.offset);
-    case FieldType::kI64: return load<int64_t>(record, f.offset);
-    case FieldType::kU64: return static_cast<int64_t>(load<uint64_t>(record, f.offset));
-    default: return 0;
+    case FieldType::kI8:
+      return load<int8_t>(record, f.offset);
+    case FieldType::kU8:
+      return load<uint8_t>(record, f.offset);
+    case FieldType::kI16:
+      return load<int16_t>(record, f.offset);
+    case FieldType::kU16:
+      return load<uint16_t>(record, f.offset);
+    case FieldType::kI32:
+      return load<int32_t>(record, f.offset);
+    case FieldType::kU32:
+      return load<uint32_t>(record, f.offset);
+    case FieldType::kI64:
+      return load<int64_t>(record, f.offset);
+    case FieldType::kU64:
+      return static_cast<int64_t>(load<uint64_t>(record, f.offset));
+    default:
+      return 0;
   }
 }
 
 void field_set_int(const FieldDesc& f, void* record, int64_t value) {
   switch (f.type) {
-    case FieldType::kI8: store(record, f.offset, saturate<int8_t>(value)); break;
-    case FieldType::kU8: store(record, f.offset, saturate<uint8_t>(value)); break;
-    case FieldType::kI16: store(record, f.offset, saturate<int16_t>(value)); break;
-    case FieldType::kU16: store(record, f.offset, saturate<uint16_t>(value)); break;
-    case FieldType::kI32: store(record, f.offset, saturate<int32_t>(value)); break;
-    case FieldType::kU32: store(record, f.offset, saturate<uint32_t>(value)); break;
-    case FieldType::kI64: store(record, f.offset, value); break;
-    case FieldType::kU64: store(record, f.offset, static_cast<uint64_t>(value)); break;
-    default: break;
+    case FieldType::kI8:
+      store(record, f.offset, saturate<int8_t>(value));
+      break;
+    case FieldType::kU8:
+      store(record, f.offset, saturate<uint8_t>(value));
+      break;
+    case FieldType::kI16:
+      store(record, f.offset, saturate<int16_t>(value));
+      break;
+    case FieldType::kU16:
+      store(record, f.offset, saturate<uint16_t>(value));
+      break;
+    case FieldType::kI32:
+      store(record, f.offset, saturate<int32_t>(value));
+      break;
+    case FieldType::kU32:
+      store(record, f.offset, saturate<uint32_t>(value));
+      break;
+    case FieldType::kI64:
+      store(record, f.offset, value);
+      break;
+    case FieldType::kU64:
+      store(record, f.offset, static_cast<uint64_t>(value));
+      break;
+    default:
+      break;
   }
 }
 
@@ -163,7 +191,8 @@ void field_set_element(const FieldDesc& f, void* record, uint32_t i, int32_t val
 
 void* field_nested_element(const FieldDesc& f, void* record, uint32_t i) {
   if (f.type != FieldType::kNested || f.nested == nullptr || i >= f.count) return nullptr;
-  return static_cast<unsigned char*>(record) + f.offset + static_cast<std::size_t>(i) * f.nested->size;
+  return static_cast<unsigned char*>(record) + f.offset +
+         static_cast<std::size_t>(i) * f.nested->size;
 }
 
 const void* field_nested_element(const FieldDesc& f, const void* record, uint32_t i) {
@@ -209,9 +238,11 @@ void record_reset(const RecordKind& kind, void* record, RecordKey key) {
   std::memset(record, 0, kind.size);
   if (kind.defaults != nullptr) kind.defaults(record, key);
   if (kind.key.column != nullptr)
-    if (const FieldDesc* f = record_find_field(kind, kind.key.column)) field_set_int(*f, record, key.first);
+    if (const FieldDesc* f = record_find_field(kind, kind.key.column))
+      field_set_int(*f, record, key.first);
   if (kind.key2.column != nullptr)
-    if (const FieldDesc* f = record_find_field(kind, kind.key2.column)) field_set_int(*f, record, key.second);
+    if (const FieldDesc* f = record_find_field(kind, kind.key2.column))
+      field_set_int(*f, record, key.second);
 }
 
 json_object* field_to_json(const FieldDesc& f, const void* record, RecordNames names) {
@@ -274,7 +305,8 @@ bool field_from_json(const FieldDesc& f, json_object* value, void* record, Recor
       field_set_real(f, record, json_object_get_double(value));
       return true;
     case FieldType::kText: {
-      if (json_object_is_type(value, json_type_object) || json_object_is_type(value, json_type_array))
+      if (json_object_is_type(value, json_type_object) ||
+          json_object_is_type(value, json_type_array))
         return false;
       const char* s = value != nullptr ? json_object_get_string(value) : "";
       field_set_text(f, record, s != nullptr ? s : "");
@@ -282,8 +314,10 @@ bool field_from_json(const FieldDesc& f, json_object* value, void* record, Recor
     }
     case FieldType::kBytes: {
       if (!json_object_is_type(value, json_type_string)) return false;
-      return set_bytes_from_hex(f, record, std::string_view(json_object_get_string(value),
-                                                            static_cast<std::size_t>(json_object_get_string_len(value))));
+      return set_bytes_from_hex(
+          f, record,
+          std::string_view(json_object_get_string(value),
+                           static_cast<std::size_t>(json_object_get_string_len(value))));
     }
     case FieldType::kIntArray: {
       if (!json_object_is_type(value, json_type_array)) return false;

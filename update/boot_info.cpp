@@ -19,9 +19,8 @@ enum class SizeStyle { kKiB, kHexAndKiB };
 // A record's label: "(current)" when the boot variables name it, "(nfs)" for a
 // filesystem while the system boots from the network.
 void print_label(const PartitionRecord& r, const PartitionTable& table) {
-  const bool named = r.name[0] != '\0' &&
-                     (std::strstr(table.bootargs, r.name) != nullptr ||
-                      std::strstr(table.bootcmd, r.name) != nullptr);
+  const bool named = r.name[0] != '\0' && (std::strstr(table.bootargs, r.name) != nullptr ||
+                                           std::strstr(table.bootcmd, r.name) != nullptr);
   if (named)
     std::printf("%s:(current)\n", r.name);
   else if (std::strstr(table.bootargs, "nfs") != nullptr && std::strstr(r.name, "fs") != nullptr)

@@ -46,7 +46,9 @@ struct Store {
 };
 Store g_env;
 
-const char* error_text() { return std::strerror(errno); }
+const char* error_text() {
+  return std::strerror(errno);
+}
 
 // An open MTD device that is closed on every path; close() reports a failing close.
 class MtdHandle {
@@ -125,8 +127,8 @@ class MtdHandle {
   image->assign(copy.env_size, 0);
   for (size_t i = 0; i < units.size(); ++i) {
     const size_t at = i * copy.block_size;
-    ssize_t n = mtd_pread(dev.fd(), image->data() + at, copy.block_size,
-                          static_cast<off_t>(units[i]));
+    ssize_t n =
+        mtd_pread(dev.fd(), image->data() + at, copy.block_size, static_cast<off_t>(units[i]));
     if (n != static_cast<ssize_t>(copy.block_size)) {
       if (n >= 0) errno = EIO;
       std::fprintf(stderr, "Read error on %s: %s\n", dev.path(), error_text());
@@ -291,8 +293,12 @@ int env_init() {
     return -1;
   }
   switch (env_choose_copy(valid[0], copies[0]->generation, valid[1], copies[1]->generation)) {
-    case EnvChoice::kCopy0: g_env.current = 0; break;
-    case EnvChoice::kCopy1: g_env.current = 1; break;
+    case EnvChoice::kCopy0:
+      g_env.current = 0;
+      break;
+    case EnvChoice::kCopy1:
+      g_env.current = 1;
+      break;
     case EnvChoice::kDefault:
       std::fprintf(stderr, "Warning: Bad CRC, using default environment\n");
       env_put_default(copies[0].get());
@@ -335,7 +341,8 @@ int hs_setenv_batch(std::span<const EnvChange> changes) {
   }
   size_t failed = 0;
   switch (env_apply(g_env.block.get(), changes, &failed)) {
-    case EnvEdit::kDone: break;
+    case EnvEdit::kDone:
+      break;
     case EnvEdit::kNotTerminated:
       std::fprintf(stderr, "## Error: environment not terminated\n");
       errno = EINVAL;
@@ -418,10 +425,18 @@ int fw_setenv(int argc, char** argv) {
   return hs_setenv_batch({&change, 1});
 }
 
-int dv_env_init() { return env_init(); }
-int dv_env_deinit() { return env_deinit(); }
-std::optional<std::string> dv_getenv(const char* name) { return hs_getenv(name); }
-int dv_setenv(const char* name, const char* value) { return hs_setenv(name, value) == 0 ? 0 : -1; }
+int dv_env_init() {
+  return env_init();
+}
+int dv_env_deinit() {
+  return env_deinit();
+}
+std::optional<std::string> dv_getenv(const char* name) {
+  return hs_getenv(name);
+}
+int dv_setenv(const char* name, const char* value) {
+  return hs_setenv(name, value) == 0 ? 0 : -1;
+}
 
 int set_boot_state(unsigned long state) {
   std::optional<std::string> value = hs_getenv("bootState");
@@ -431,23 +446,53 @@ int set_boot_state(unsigned long state) {
   return 0;
 }
 
-int set_ptb_sn(const char* text) { return hs_setenv("sn", text); }
-int set_ptb_cmdline(const char* text) { return hs_setenv("bootargs", text); }
-int set_ptb_pri_file(const char* text) { return hs_setenv("bootfile", text); }
-int set_ptb_tftpd_ip(const char* text) { return hs_setenv("serverip", text); }
-int set_ptb_eth_mac(const char* text) { return hs_setenv("ethaddr", text); }
-int set_ptb_eth_ip(const char* text) { return hs_setenv("ipaddr", text); }
-int set_ptb_eth_netmask(const char* text) { return hs_setenv("netmask", text); }
-int set_ptb_eth_gateway(const char* text) { return hs_setenv("gateway", text); }
-int set_ptb_wifi_mac(const char* text) { return hs_setenv("wifimac", text); }
-int set_ptb_wifi_ip(const char* text) { return hs_setenv("wifiip", text); }
-int set_ptb_wifi_netmask(const char* text) { return hs_setenv("wifinm", text); }
-int set_ptb_wifi_gateway(const char* text) { return hs_setenv("wifigw", text); }
+int set_ptb_sn(const char* text) {
+  return hs_setenv("sn", text);
+}
+int set_ptb_cmdline(const char* text) {
+  return hs_setenv("bootargs", text);
+}
+int set_ptb_pri_file(const char* text) {
+  return hs_setenv("bootfile", text);
+}
+int set_ptb_tftpd_ip(const char* text) {
+  return hs_setenv("serverip", text);
+}
+int set_ptb_eth_mac(const char* text) {
+  return hs_setenv("ethaddr", text);
+}
+int set_ptb_eth_ip(const char* text) {
+  return hs_setenv("ipaddr", text);
+}
+int set_ptb_eth_netmask(const char* text) {
+  return hs_setenv("netmask", text);
+}
+int set_ptb_eth_gateway(const char* text) {
+  return hs_setenv("gateway", text);
+}
+int set_ptb_wifi_mac(const char* text) {
+  return hs_setenv("wifimac", text);
+}
+int set_ptb_wifi_ip(const char* text) {
+  return hs_setenv("wifiip", text);
+}
+int set_ptb_wifi_netmask(const char* text) {
+  return hs_setenv("wifinm", text);
+}
+int set_ptb_wifi_gateway(const char* text) {
+  return hs_setenv("wifigw", text);
+}
 
 int set_ptb_bootdelay(unsigned long delay) {
   return hs_setenv("bootdelay", std::to_string(delay & 0xFF).c_str());
 }
 
-int set_ptb_autoboot(unsigned long) { return 0; }
-int set_ptb_autodownload(unsigned long) { return 0; }
-int set_ptb_pri_addr(unsigned long) { return 0; }
+int set_ptb_autoboot(unsigned long) {
+  return 0;
+}
+int set_ptb_autodownload(unsigned long) {
+  return 0;
+}
+int set_ptb_pri_addr(unsigned long) {
+  return 0;
+}

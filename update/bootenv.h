@@ -70,18 +70,18 @@ int dv_setenv(const char* name, const char* value);
 int set_boot_state(unsigned long state);
 
 // The boot variables the command line sets, stored unchanged: result of hs_setenv.
-int set_ptb_sn(const char* text);             // "sn"
-int set_ptb_cmdline(const char* text);        // "bootargs"
-int set_ptb_pri_file(const char* text);       // "bootfile"
-int set_ptb_tftpd_ip(const char* text);       // "serverip"
-int set_ptb_eth_mac(const char* text);        // "ethaddr"
-int set_ptb_eth_ip(const char* text);         // "ipaddr"
-int set_ptb_eth_netmask(const char* text);    // "netmask"
-int set_ptb_eth_gateway(const char* text);    // "gateway"
-int set_ptb_wifi_mac(const char* text);       // "wifimac"
-int set_ptb_wifi_ip(const char* text);        // "wifiip"
-int set_ptb_wifi_netmask(const char* text);   // "wifinm"
-int set_ptb_wifi_gateway(const char* text);   // "wifigw"
+int set_ptb_sn(const char* text);            // "sn"
+int set_ptb_cmdline(const char* text);       // "bootargs"
+int set_ptb_pri_file(const char* text);      // "bootfile"
+int set_ptb_tftpd_ip(const char* text);      // "serverip"
+int set_ptb_eth_mac(const char* text);       // "ethaddr"
+int set_ptb_eth_ip(const char* text);        // "ipaddr"
+int set_ptb_eth_netmask(const char* text);   // "netmask"
+int set_ptb_eth_gateway(const char* text);   // "gateway"
+int set_ptb_wifi_mac(const char* text);      // "wifimac"
+int set_ptb_wifi_ip(const char* text);       // "wifiip"
+int set_ptb_wifi_netmask(const char* text);  // "wifinm"
+int set_ptb_wifi_gateway(const char* text);  // "wifigw"
 // "bootdelay": the decimal text of the low 8 bits of `delay`.
 int set_ptb_bootdelay(unsigned long delay);
 // Settings the boot loader of this board has no variable for: they change nothing and

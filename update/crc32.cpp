@@ -74,8 +74,7 @@ CLMUL_TARGET inline __m128i fold(__m128i x, __m128i k, __m128i next) {
   return _mm_xor_si128(_mm_xor_si128(hi, lo), next);
 }
 
-CLMUL_TARGET uint32_t clmul_raw(uint32_t c, const uint8_t* p,
-                                                             size_t n) {
+CLMUL_TARGET uint32_t clmul_raw(uint32_t c, const uint8_t* p, size_t n) {
   // x^(4*128+32) and x^(4*128-32) mod P, x^(128+32) and x^(128-32) mod P, x^64 mod P,
   // and the Barrett pair (P and floor(x^64 / P)), all bit-reflected.
   const __m128i k1k2 = _mm_set_epi64x(0x01c6e41596, 0x0154442bd4);
@@ -169,4 +168,6 @@ uint32_t crc32(uint32_t previous, const void* bytes, size_t length) {
 #endif
 }
 
-bool crc32_uses_clmul() { return kHaveClmul; }
+bool crc32_uses_clmul() {
+  return kHaveClmul;
+}

@@ -83,11 +83,17 @@ uint32_t env_computed_crc(const EnvBlock& block) {
   return crc32(crc, &block.generation, 1);
 }
 
-uint32_t env_stored_crc(const EnvBlock& block) { return load_le32(block.crc); }
+uint32_t env_stored_crc(const EnvBlock& block) {
+  return load_le32(block.crc);
+}
 
-bool env_crc_ok(const EnvBlock& block) { return env_stored_crc(block) == env_computed_crc(block); }
+bool env_crc_ok(const EnvBlock& block) {
+  return env_stored_crc(block) == env_computed_crc(block);
+}
 
-void env_seal(EnvBlock* block) { store_le32(block->crc, env_computed_crc(*block)); }
+void env_seal(EnvBlock* block) {
+  store_le32(block->crc, env_computed_crc(*block));
+}
 
 EnvChoice env_choose_copy(bool valid0, uint8_t generation0, bool valid1, uint8_t generation1) {
   if (valid0 && !valid1) return EnvChoice::kCopy0;

@@ -25,7 +25,7 @@
 namespace {
 
 constexpr char kProcMtd[] = "/proc/mtd";
-constexpr size_t kProcMtdMax = 64 * 1024;   // far more than 11 partitions' lines
+constexpr size_t kProcMtdMax = 64 * 1024;  // far more than 11 partitions' lines
 constexpr size_t kProcMtdLineMax = 1023;
 // The partitions a write plan can name.
 constexpr std::string_view kPlanTargets[] = {"uboot", "baseparam", "logo", "ker1",
@@ -171,7 +171,8 @@ struct NandProgress {
   // before the partition is erased.
   const uint64_t needed = (static_cast<uint64_t>(entry.size) + page - 1) / page * page;
   if (needed > info.size) {
-    std::fprintf(stderr, "Image %u bytes, NAND page %u bytes, OOB area %u bytes, device size %u bytes\n",
+    std::fprintf(stderr,
+                 "Image %u bytes, NAND page %u bytes, OOB area %u bytes, device size %u bytes\n",
                  entry.size, info.writesize, info.oobsize, info.size);
     errno = EFBIG;
     std::perror("Input file does not fit into device");
@@ -264,7 +265,8 @@ enum class NorPass { kCopy, kVerify };
 // bytes left when the pass stopped after a message; 0 when it completed.
 uint64_t nor_pass(int image, int mtd, const WritePlanEntry& entry, NorPass pass, uint32_t* crc) {
   uint64_t left = entry.size;
-  if (::lseek(image, static_cast<off_t>(entry.offset), SEEK_SET) < 0 || mtd_seek(mtd, 0, SEEK_SET) != 0) {
+  if (::lseek(image, static_cast<off_t>(entry.offset), SEEK_SET) < 0 ||
+      mtd_seek(mtd, 0, SEEK_SET) != 0) {
     std::perror("lseek");
     return left;
   }
@@ -316,7 +318,8 @@ int get_mtd_info(std::array<MtdEntry, kPartitionCount>& entries) {
   std::vector<std::string_view> lines;
   for (size_t pos = 0; pos < text.size();) {
     size_t end = std::min(text.find('\n', pos), text.size());
-    if (end - pos <= kProcMtdLineMax) lines.push_back(std::string_view(text).substr(pos, end - pos));
+    if (end - pos <= kProcMtdLineMax)
+      lines.push_back(std::string_view(text).substr(pos, end - pos));
     pos = end + 1;
   }
   int result = 0;
@@ -361,7 +364,8 @@ int nand_flash_write_file(const char* image_path, const WritePlanEntry& entry,
   }
   NandProgress progress;
   progress.remaining = entry.size;
-  int image = image_path != nullptr ? ::open(image_path, O_RDONLY | O_CLOEXEC) : (errno = EINVAL, -1);
+  int image =
+      image_path != nullptr ? ::open(image_path, O_RDONLY | O_CLOEXEC) : (errno = EINVAL, -1);
   bool written = false;
   if (image < 0) {
     std::perror("open input file");

@@ -47,10 +47,10 @@ struct OptionSpec {
   const char* argument;  // the word the usage text shows; nullptr without an argument
   const char* help;
   Kind kind;
-  bool Marks::*mark = nullptr;                  // kMark
-  int (*number)(unsigned long) = nullptr;       // kNumber
-  int (*text)(const char*) = nullptr;           // kText
-  const char* failure = nullptr;                // printed when the setter fails
+  bool Marks::*mark = nullptr;             // kMark
+  int (*number)(unsigned long) = nullptr;  // kNumber
+  int (*text)(const char*) = nullptr;      // kText
+  const char* failure = nullptr;           // printed when the setter fails
   size_t buffer = 0;  // kText: the argument's buffer, terminator included; 0 for none
   Overlong overlong = Overlong::kCut;
 };
@@ -68,8 +68,8 @@ constexpr OptionSpec number(const char* name, char letter, const char* argument,
 constexpr OptionSpec text(const char* name, char letter, const char* argument, const char* help,
                           int (*setter)(const char*), const char* failure, size_t buffer = 0,
                           Overlong overlong = Overlong::kCut) {
-  return {name,    letter,  argument, help,   Kind::kText,
-          nullptr, nullptr, setter,   failure, buffer, overlong};
+  return {name,    letter, argument, help,   Kind::kText, nullptr,
+          nullptr, setter, failure,  buffer, overlong};
 }
 
 // Every option, in the order of the usage text.
@@ -82,8 +82,8 @@ constexpr OptionSpec kOptions[] = {
     mark("oem", 'e', "Analysis Dravelin upgrade OEM images", &Marks::oem),
     mark("list", 'l', "List upgrade image information", &Marks::list),
     number("bootState", 'B', "state", "set boot state", set_boot_state, "set boot state faild.\n"),
-    number("system", 'S', "id", "Switch Dravelin System",
-           set_switch_filesys, "switch system faild.\n"),
+    number("system", 'S', "id", "Switch Dravelin System", set_switch_filesys,
+           "switch system faild.\n"),
     text("sn", 'N', "sn", "Update Dravelin AMBOOT SN ", set_ptb_sn, "update sn faild.\n", 32),
     // A cut kernel command line would not boot: a longer one is refused.
     text("cmdline", 'C', "str", "Update Dravelin AMBOOT cmdline ", set_ptb_cmdline,
@@ -175,8 +175,8 @@ int run_setter(const OptionSpec& o, const char* arg) {
       short_options += o.letter;
       if (o.argument != nullptr) short_options += ':';
     }
-    long_options.push_back({o.name, o.argument != nullptr ? required_argument : no_argument,
-                            nullptr, value});
+    long_options.push_back(
+        {o.name, o.argument != nullptr ? required_argument : no_argument, nullptr, value});
   }
   long_options.push_back({nullptr, 0, nullptr, 0});
 
@@ -197,10 +197,18 @@ int run_setter(const OptionSpec& o, const char* arg) {
       return false;
     }
     switch (o->kind) {
-      case Kind::kHelp: print_usage(); break;
-      case Kind::kVersion: print_version_info(); break;
-      case Kind::kShow: display_info(); break;
-      case Kind::kMark: marks->*(o->mark) = true; break;
+      case Kind::kHelp:
+        print_usage();
+        break;
+      case Kind::kVersion:
+        print_version_info();
+        break;
+      case Kind::kShow:
+        display_info();
+        break;
+      case Kind::kMark:
+        marks->*(o->mark) = true;
+        break;
       case Kind::kNumber:
       case Kind::kText:
         if (run_setter(*o, optarg) != 0) {

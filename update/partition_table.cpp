@@ -26,7 +26,8 @@ void put_name(PartitionRecord* record, const char* name) {
 void read_records(PartitionTable* table) {
   for (size_t i = 0; i < kPartitionCount; ++i) {
     PartitionRecord& record = table->records[i];
-    if (std::optional<std::string> value = hs_getenv(g_part_str[i])) record = parse_partition_record(*value);
+    if (std::optional<std::string> value = hs_getenv(g_part_str[i]))
+      record = parse_partition_record(*value);
     if (record.name[0] == '\0') put_name(&record, g_part_str[i]);
   }
 }

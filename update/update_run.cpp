@@ -24,7 +24,7 @@
 
 namespace {
 
-constexpr char kFsMark[] = "=fs";    // "ubi.mtd=fs1" in the kernel command line
+constexpr char kFsMark[] = "=fs";      // "ubi.mtd=fs1" in the kernel command line
 constexpr char kKernelMark[] = "ker";  // "nand read ... ker1 ..." in the boot command
 constexpr char kProcCmdline[] = "/proc/cmdline";
 constexpr size_t kProcCmdlineMax = 4096;
@@ -72,8 +72,12 @@ constexpr Result kResultTexts[] = {
     {kUpdateFilesysFailed, "update filesys partition faild!"},
 };
 
-bool is_copy_digit(char c) { return c == '1' || c == '2'; }
-char other_copy(char digit) { return digit == '1' ? '2' : '1'; }
+bool is_copy_digit(char c) {
+  return c == '1' || c == '2';
+}
+char other_copy(char digit) {
+  return digit == '1' ? '2' : '1';
+}
 
 // The copy digit after the first `mark` in a NUL-terminated field, or nullptr without the
 // mark. The digit may be the terminator when the mark ends the text.
@@ -308,7 +312,8 @@ int set_env_boot(unsigned long n) {
 }
 
 int set_switch_filesys(unsigned long n) {
-  // set_env_boot refuses an index above 2 with its message. Rebooting after a failed switch would only restart the same system, hiding the failure.
+  // set_env_boot refuses an index above 2 with its message. Rebooting after a failed switch would
+  // only restart the same system, hiding the failure.
   if (set_env_boot(n) != 0) return -1;
   wait_before_reboot();
   return upd_system("reboot") == 0 ? 0 : -1;

@@ -33,9 +33,9 @@ void store_le32(uint8_t* p, uint32_t v) {
 }
 
 // The record's integer fields in layout order, declared once for both directions.
-constexpr uint32_t ImageRecord::*kRecordWords[] = {
-    &ImageRecord::offset, &ImageRecord::size, &ImageRecord::version, &ImageRecord::addr,
-    &ImageRecord::flag,   &ImageRecord::date};
+constexpr uint32_t ImageRecord::*kRecordWords[] = {&ImageRecord::offset,  &ImageRecord::size,
+                                                   &ImageRecord::version, &ImageRecord::addr,
+                                                   &ImageRecord::flag,    &ImageRecord::date};
 constexpr size_t kRecordCrcOffset = offsetof(ImageRecord, crc32);
 constexpr size_t kRecordNameOffset = offsetof(ImageRecord, name);
 
@@ -187,7 +187,8 @@ int file_crc32(const std::string& path, uint64_t size, uint32_t* crc, uint64_t* 
   uint32_t c = 0;
   uint64_t done = 0;
   while (done < size) {
-    ssize_t n = read_full(fd, block.data(), static_cast<size_t>(std::min<uint64_t>(block.size(), size - done)));
+    ssize_t n = read_full(fd, block.data(),
+                          static_cast<size_t>(std::min<uint64_t>(block.size(), size - done)));
     if (n < 0) {
       std::perror("read datafile failed");
       ::close(fd);
@@ -261,8 +262,10 @@ void decode_image_header(const uint8_t* bytes, ImageHeader* header) {
     std::memcpy(r.name, p + kRecordNameOffset, sizeof r.name);
     r.crc32 = load_le32(p + kRecordCrcOffset);
   }
-  std::memcpy(header->build_time, bytes + offsetof(ImageHeader, build_time), sizeof header->build_time);
-  std::memcpy(header->fw_version, bytes + offsetof(ImageHeader, fw_version), sizeof header->fw_version);
+  std::memcpy(header->build_time, bytes + offsetof(ImageHeader, build_time),
+              sizeof header->build_time);
+  std::memcpy(header->fw_version, bytes + offsetof(ImageHeader, fw_version),
+              sizeof header->fw_version);
   std::memcpy(header->reserved, bytes + offsetof(ImageHeader, reserved), sizeof header->reserved);
 }
 
@@ -275,8 +278,10 @@ void encode_image_header(const ImageHeader& header, uint8_t* bytes) {
     std::memcpy(p + kRecordNameOffset, r.name, sizeof r.name);
     store_le32(p + kRecordCrcOffset, r.crc32);
   }
-  std::memcpy(bytes + offsetof(ImageHeader, build_time), header.build_time, sizeof header.build_time);
-  std::memcpy(bytes + offsetof(ImageHeader, fw_version), header.fw_version, sizeof header.fw_version);
+  std::memcpy(bytes + offsetof(ImageHeader, build_time), header.build_time,
+              sizeof header.build_time);
+  std::memcpy(bytes + offsetof(ImageHeader, fw_version), header.fw_version,
+              sizeof header.fw_version);
   std::memcpy(bytes + offsetof(ImageHeader, reserved), header.reserved, sizeof header.reserved);
 }
 
@@ -284,7 +289,9 @@ std::string_view record_name(const ImageRecord& record) {
   return std::string_view(record.name, strnlen(record.name, sizeof record.name));
 }
 
-bool record_present(const ImageRecord& record) { return record.offset != 0 && record.size != 0; }
+bool record_present(const ImageRecord& record) {
+  return record.offset != 0 && record.size != 0;
+}
 
 int read_image_header(const char* path, ImageHeader* header) {
   int fd = open_image(path, header);
@@ -374,7 +381,8 @@ int build_image(const ImageBuildSpec& spec) {
         std::perror(source.c_str());
         return -1;
       }
-      uint64_t size = (static_cast<uint64_t>(st.st_size) + kImageAlign - 1) / kImageAlign * kImageAlign;
+      uint64_t size =
+          (static_cast<uint64_t>(st.st_size) + kImageAlign - 1) / kImageAlign * kImageAlign;
       // Offsets and sizes are 32-bit on the board.
       if (running + size > UINT32_MAX) {
         std::fprintf(stderr, "%s: the image would pass 4 GiB\n", source.c_str());
@@ -428,4 +436,6 @@ int build_image(const ImageBuildSpec& spec) {
   return 0;
 }
 
-int UPFW_creat_img() { return build_image(build_tree_spec()); }
+int UPFW_creat_img() {
+  return build_image(build_tree_spec());
+}

@@ -28,14 +28,14 @@ inline constexpr char kImageFirmwareVersion[] = "9.0.19";
 inline constexpr size_t kImagePathSize = 128;
 
 struct ImageRecord {
-  uint32_t offset;  // of the content in the file; 0 when the record is empty
-  uint32_t size;    // content length; 0 when the record is empty
-  uint32_t version; // packed, see version.h
-  uint32_t addr;    // load address
-  uint32_t flag;    // load flag
-  uint32_t date;    // year << 16 | month << 8 | day
+  uint32_t offset;                  // of the content in the file; 0 when the record is empty
+  uint32_t size;                    // content length; 0 when the record is empty
+  uint32_t version;                 // packed, see version.h
+  uint32_t addr;                    // load address
+  uint32_t flag;                    // load flag
+  uint32_t date;                    // year << 16 | month << 8 | day
   char name[kImageRecordNameSize];  // NUL-terminated when shorter than the field
-  uint32_t crc32;   // CRC-32 of the content
+  uint32_t crc32;                   // CRC-32 of the content
 };
 static_assert(sizeof(ImageRecord) == 80);
 static_assert(offsetof(ImageRecord, size) == 4);

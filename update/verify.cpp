@@ -85,7 +85,8 @@ int UPFW_verify(const char* path) {
       result = -1;
     } else if (crc != r.crc32) {
       std::fflush(stdout);
-      std::fprintf(stderr, "check_img_crc %.*s failed\n", static_cast<int>(name.size()), name.data());
+      std::fprintf(stderr, "check_img_crc %.*s failed\n", static_cast<int>(name.size()),
+                   name.data());
       result = -1;
     }
   }

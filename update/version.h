@@ -7,15 +7,29 @@
 #include <string>
 #include <string_view>
 
-inline constexpr unsigned version_platform(uint32_t v) { return v >> 24; }
-inline constexpr unsigned version_major(uint32_t v) { return (v >> 16) & 0xFF; }
-inline constexpr unsigned version_minor(uint32_t v) { return (v >> 8) & 0xFF; }
-inline constexpr unsigned version_build(uint32_t v) { return v & 0xFF; }
+inline constexpr unsigned version_platform(uint32_t v) {
+  return v >> 24;
+}
+inline constexpr unsigned version_major(uint32_t v) {
+  return (v >> 16) & 0xFF;
+}
+inline constexpr unsigned version_minor(uint32_t v) {
+  return (v >> 8) & 0xFF;
+}
+inline constexpr unsigned version_build(uint32_t v) {
+  return v & 0xFF;
+}
 
 // Packed dates: year in bits 31-16, month in 15-8, day in 7-0.
-inline constexpr int date_year(uint32_t d) { return static_cast<int>(d >> 16); }
-inline constexpr int date_month(uint32_t d) { return static_cast<int>((d >> 8) & 0xFF); }
-inline constexpr int date_day(uint32_t d) { return static_cast<int>(d & 0xFF); }
+inline constexpr int date_year(uint32_t d) {
+  return static_cast<int>(d >> 16);
+}
+inline constexpr int date_month(uint32_t d) {
+  return static_cast<int>((d >> 8) & 0xFF);
+}
+inline constexpr int date_day(uint32_t d) {
+  return static_cast<int>(d & 0xFF);
+}
 
 // "72.9.0.19" for 0x48090013.
 std::string version_text(uint32_t v);

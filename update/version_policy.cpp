@@ -32,7 +32,9 @@ struct PolicyRule {
   std::string (*refusal)(const PolicyFacts&);
 };
 
-std::string allow(const PolicyFacts&) { return {}; }
+std::string allow(const PolicyFacts&) {
+  return {};
+}
 
 // In the order they are tried.
 constexpr PolicyRule kRules[] = {
@@ -59,7 +61,8 @@ constexpr PolicyRule kRules[] = {
     {[](const PolicyFacts& f) { return f.n <= 7 && f.nb <= 9 && (f.poe == 0x44 || f.poe == 0xE3); },
      [](const PolicyFacts& f) -> std::string {
        char text[64];
-       std::snprintf(text, sizeof text, "do not support update < 8.x.10 0x%x", static_cast<unsigned>(f.poe));
+       std::snprintf(text, sizeof text, "do not support update < 8.x.10 0x%x",
+                     static_cast<unsigned>(f.poe));
        return text;
      }},
     {[](const PolicyFacts& f) { return f.model && f.n == 9 && f.nb <= 9; },
@@ -81,15 +84,20 @@ void touch_marker(const char* path) {
 
 }  // namespace
 
-int read_phy_id() { return hw_read_phy_id(); }
+int read_phy_id() {
+  return hw_read_phy_id();
+}
 
-int get_poe_id() { return hw_read_poe_id(); }
+int get_poe_id() {
+  return hw_read_poe_id();
+}
 
 int query_board_model() {
   FILE* out = upd_popen(kModelTool);
   if (out == nullptr) return 0;
   char line[64] = {};
-  bool model = std::fgets(line, sizeof line, out) != nullptr && std::strstr(line, kModelName) != nullptr;
+  bool model =
+      std::fgets(line, sizeof line, out) != nullptr && std::strstr(line, kModelName) != nullptr;
   // Read the rest so that the tool never blocks on a full pipe before it exits.
   char rest[256];
   while (std::fgets(rest, sizeof rest, out) != nullptr) {
@@ -107,8 +115,8 @@ PolicyDecision decide_version_policy(const PolicyFacts& facts) {
     break;
   }
   // Only the last rule leaves the marker: OEM devices allowed by an exception do not.
-  decision.create_marker = decision.rule == static_cast<int>(std::size(kRules)) && facts.n > 7 &&
-                           facts.r <= 7;
+  decision.create_marker =
+      decision.rule == static_cast<int>(std::size(kRules)) && facts.n > 7 && facts.r <= 7;
   return decision;
 }
 
@@ -131,7 +139,8 @@ int UPFW_version_check(const char* path, const BootRecords& records) {
   decode_image_header(bytes, &header);
 
   InstalledSystem installed;
-  if (records.read_installed == nullptr || records.read_installed(records.context, &installed) != 0) {
+  if (records.read_installed == nullptr ||
+      records.read_installed(records.context, &installed) != 0) {
     std::fprintf(stderr, "flprog_get_part_table faild!\n");
     return -4;
   }
@@ -160,7 +169,8 @@ int UPFW_version_check(const char* path, const BootRecords& records) {
   facts.special = system_file_exists(kSpecialOemMarker);
   // The model tool is a process of its own: start it only when the model rule can hold.
   facts.model = facts.n == 9 && facts.nb <= 9 &&
-                version_minor(installed.uboot_version) == kBootLoader1024M && query_board_model() == 1;
+                version_minor(installed.uboot_version) == kBootLoader1024M &&
+                query_board_model() == 1;
 
   PolicyDecision decision = decide_version_policy(facts);
   if (!decision.refusal.empty()) {

@@ -36,8 +36,8 @@ struct PolicyFacts {
 };
 
 struct PolicyDecision {
-  int rule = 0;          // 1 to 9: the first rule whose condition held
-  std::string refusal;   // empty when the image is allowed; else the line to print
+  int rule = 0;                // 1 to 9: the first rule whose condition held
+  std::string refusal;         // empty when the image is allowed; else the line to print
   bool create_marker = false;  // allowed upgrade that leaves kUpgradeMarker
 };
 

@@ -1,2 +1,4 @@
 /* A process that does nothing: the cost of starting any program on this machine. */
-int main(void) { return 0; }
+int main(void) {
+  return 0;
+}

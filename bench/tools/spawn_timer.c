@@ -88,10 +88,11 @@ int main(int argc, char** argv) {
     double med = at(p->wall_us, runs, 0.5), p10 = at(p->wall_us, runs, 0.1);
     double p90 = at(p->wall_us, runs, 0.9), lo = at(p->wall_us, runs, 0.0);
     double hi = at(p->wall_us, runs, 1.0);
-    printf("%-20s wall median %7.0f us  p10 %7.0f  p90 %7.0f  min %7.0f  max %7.0f  "
-           "cpu median %7.0f us  peak RSS %5.0f KiB%s\n",
-           basename(p->argv[0]), med, p10, p90, lo, hi, at(p->cpu_us, runs, 0.5),
-           at(p->rss_kb, runs, 0.5), p->failures ? "  (some runs failed)" : "");
+    printf(
+        "%-20s wall median %7.0f us  p10 %7.0f  p90 %7.0f  min %7.0f  max %7.0f  "
+        "cpu median %7.0f us  peak RSS %5.0f KiB%s\n",
+        basename(p->argv[0]), med, p10, p90, lo, hi, at(p->cpu_us, runs, 0.5),
+        at(p->rss_kb, runs, 0.5), p->failures ? "  (some runs failed)" : "");
   }
   return 0;
 }

@@ -41,7 +41,8 @@ inline std::string bench_recorder(const char* name) {
   options.tool_path = bench_bin_dir() + "/flashsim";
   std::string error;
   if (!flashsim::create_recorder(dir, options, &error)) {
-    std::fprintf(stderr, "%s: cannot lay out a recorder in %s: %s\n", name, dir.c_str(), error.c_str());
+    std::fprintf(stderr, "%s: cannot lay out a recorder in %s: %s\n", name, dir.c_str(),
+                 error.c_str());
     std::filesystem::remove_all(dir);
     return {};
   }

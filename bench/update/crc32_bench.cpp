@@ -34,11 +34,14 @@ int main() {
   std::mt19937_64 rng(1);
   for (size_t i = 0; i < kSize; i += 8) {
     uint64_t v = rng();
-    for (int k = 0; k < 8; ++k) data[i + static_cast<size_t>(k)] = static_cast<uint8_t>(v >> (8 * k));
+    for (int k = 0; k < 8; ++k)
+      data[i + static_cast<size_t>(k)] = static_cast<uint8_t>(v >> (8 * k));
   }
   uint32_t ours = 0, slice = 0, theirs = 0;
-  double ours_rate = best_mb_per_s([&] { return crc32(0u, static_cast<const void*>(data.data()), data.size()); }, &ours);
-  double slice_rate = best_mb_per_s([&] { return crc32_portable(0, data.data(), data.size()); }, &slice);
+  double ours_rate = best_mb_per_s(
+      [&] { return crc32(0u, static_cast<const void*>(data.data()), data.size()); }, &ours);
+  double slice_rate =
+      best_mb_per_s([&] { return crc32_portable(0, data.data(), data.size()); }, &slice);
   double zlib_rate = best_mb_per_s(
       [&] {
         // zlib's function shares the name: call it with its own parameter types.
@@ -48,9 +51,10 @@ int main() {
       },
       &theirs);
   std::printf("crc32 over %zu MiB, best of %d rounds\n", kSize >> 20, kRounds);
-  std::printf("%-36s %8.0f MB/s\n",
-              crc32_uses_clmul() ? "update crc32 (carry-less multiply):" : "update crc32 (slicing by 16):",
-              ours_rate);
+  std::printf(
+      "%-36s %8.0f MB/s\n",
+      crc32_uses_clmul() ? "update crc32 (carry-less multiply):" : "update crc32 (slicing by 16):",
+      ours_rate);
   std::printf("%-36s %8.0f MB/s\n", "update crc32, slicing by 16 alone:", slice_rate);
   std::printf("%-36s %8.0f MB/s\n", "zlib " ZLIB_VERSION " crc32:", zlib_rate);
   if (ours != theirs || slice != theirs) {

@@ -40,7 +40,8 @@ int child_read(const char* path) {
   if (fd < 0) return 1;
   std::vector<uint8_t> block(kReadBlock);
   uint64_t total = 0;
-  for (ssize_t n; (n = read_full(fd, block.data(), block.size())) > 0;) total += static_cast<uint64_t>(n);
+  for (ssize_t n; (n = read_full(fd, block.data(), block.size())) > 0;)
+    total += static_cast<uint64_t>(n);
   ::close(fd);
   return total == kImageSize ? 0 : 1;
 }
@@ -74,7 +75,8 @@ double median_seconds(int runs, const std::string& mode, const std::string& imag
     }
     int status = 0;
     waitpid(pid, &status, 0);
-    times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    times.push_back(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
       std::fprintf(stderr, "flash_bench %s failed\n", mode.c_str());
       std::exit(2);
@@ -113,8 +115,9 @@ int main(int argc, char** argv) {
   std::printf("whole-process time, median of %d runs\n", runs);
   std::printf("%-40s %8.1f ms %8.0f MB/s\n", "read a 64 MiB image once:", read_s * 1e3,
               mbps(kImageSize, read_s));
-  std::printf("%-40s %8.1f ms %8.0f MB/s  (%.2f x the read)\n", "verify a 64 MiB image:", verify_s * 1e3,
-              mbps(kImageSize, verify_s), verify_s / read_s);
+  std::printf("%-40s %8.1f ms %8.0f MB/s  (%.2f x the read)\n",
+              "verify a 64 MiB image:", verify_s * 1e3, mbps(kImageSize, verify_s),
+              verify_s / read_s);
   std::printf("%-40s %8.1f ms %8.0f MB/s\n", "write 32 MiB to emulated NAND:", nand_s * 1e3,
               mbps(kFsRecord, nand_s));
   if (verify_s > 2 * read_s) {

@@ -68,7 +68,8 @@ bool install_once(const std::string& update, const std::string& root, Split* spl
   int status = 0;
   waitpid(pid, &status, 0);
   const auto end = Clock::now();
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || verified == Clock::time_point{}) return false;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || verified == Clock::time_point{})
+    return false;
   split->verify = std::chrono::duration<double>(verified - start).count();
   split->write = std::chrono::duration<double>(end - verified).count();
   return true;
@@ -115,14 +116,17 @@ int main(int argc, char** argv) {
   }
   std::filesystem::remove_all(root);
 
-  std::sort(splits.begin(), splits.end(), [](const Split& a, const Split& b) { return a.total() < b.total(); });
+  std::sort(splits.begin(), splits.end(),
+            [](const Split& a, const Split& b) { return a.total() < b.total(); });
   const Split& m = splits[splits.size() / 2];
-  std::printf("whole install of a 64 MiB image (4 MiB kernel, 60 MiB filesystem), median of %d runs\n",
-              runs);
+  std::printf(
+      "whole install of a 64 MiB image (4 MiB kernel, 60 MiB filesystem), median of %d runs\n",
+      runs);
   std::printf("  %-44s %8.1f ms\n", "update -u, whole process:", m.total() * 1e3);
-  std::printf("  %-44s %8.1f ms  (%.0f MB/s)\n", "  start-up, version check and verification:",
-              m.verify * 1e3, kImageSize / m.verify / 1e6);
-  std::printf("  %-44s %8.1f ms  (%.0f MB/s)\n", "  writing the copies and switching:", m.write * 1e3,
-              kImageSize / m.write / 1e6);
+  std::printf("  %-44s %8.1f ms  (%.0f MB/s)\n",
+              "  start-up, version check and verification:", m.verify * 1e3,
+              kImageSize / m.verify / 1e6);
+  std::printf("  %-44s %8.1f ms  (%.0f MB/s)\n",
+              "  writing the copies and switching:", m.write * 1e3, kImageSize / m.write / 1e6);
   return 0;
 }

@@ -5,11 +5,8 @@
 namespace {
 
 constexpr WebReq kRoutes[] = {
-    {"/3300", nullptr},
-    {"/3301", nullptr},
-    {"/3302", nullptr},
-    {"/3303", nullptr},
-    {"/3304", nullptr},
+    {"/3300", nullptr}, {"/3301", nullptr}, {"/3302", nullptr},
+    {"/3303", nullptr}, {"/3304", nullptr},
 };
 
 }  // namespace

@@ -61,12 +61,9 @@ constexpr JsonKeyMap kLoginKeys[] = {
 };
 // Only RTSP channels carry their stream addresses.
 constexpr JsonKeyMap kRtspKeys[] = {
-    {"main_rtsp_port", "mainRtspPort"},
-    {"main_source_path", "mainSourcePath"},
-    {"sub_rtsp_port", "subRtspPort"},
-    {"sub_source_path", "subSourcePath"},
-    {"mainrtspurl", "mainrtspurl"},
-    {"subrtspurl", "subrtspurl"},
+    {"main_rtsp_port", "mainRtspPort"}, {"main_source_path", "mainSourcePath"},
+    {"sub_rtsp_port", "subRtspPort"},   {"sub_source_path", "subSourcePath"},
+    {"mainrtspurl", "mainrtspurl"},     {"subrtspurl", "subrtspurl"},
 };
 // The PoE wiring comes only with an add; an edit keeps it.
 constexpr JsonKeyMap kWiringKeys[] = {
@@ -125,17 +122,23 @@ int add_keys(json_object* out, const CameraRecord& cam, const JsonKeyMap (&keys)
 
 const char* protocol_text(int model) {
   switch (model) {
-    case kCameraProtocolOnvif: return "ONVIF";
-    case kCameraProtocolRtsp: return "RTSP";
-    default: return "DVSF";
+    case kCameraProtocolOnvif:
+      return "ONVIF";
+    case kCameraProtocolRtsp:
+      return "RTSP";
+    default:
+      return "DVSF";
   }
 }
 
 const char* transport_text(int transport) {
   switch (transport) {
-    case 0: return "UDP";
-    case 3: return "RTSP Over HTTPS";
-    default: return "TCP";
+    case 0:
+      return "UDP";
+    case 3:
+      return "RTSP Over HTTPS";
+    default:
+      return "TCP";
   }
 }
 
@@ -148,7 +151,8 @@ void log_channel_change(int sub_type, int param_type, const CameraRecord& cam) {
   detail.port = cam.manage_port;
   detail.channel = cam.id + 1;
   std::snprintf(detail.protocol, sizeof detail.protocol, "%s", protocol_text(cam.model));
-  std::snprintf(detail.transport, sizeof detail.transport, "%s", transport_text(cam.transmit_protocol));
+  std::snprintf(detail.transport, sizeof detail.transport, "%s",
+                transport_text(cam.transmit_protocol));
   detail.syncTime = static_cast<uint8_t>(cam.sync_time);
   OperationLogRecord log = cgi_make_log(sub_type, param_type, cam.id);
   (void)dvfs_log_pack_detail(&log, kLogDetailCamera, &detail, sizeof detail);
@@ -169,7 +173,8 @@ bool check_digital_channel(json_object* tree) {
       !camera_json_int_in(tree, "transmitProtocol", 0, kTransmitProtocolMax))
     return false;
   if (camera_json_int(tree, "camProtocol") == kCameraProtocolNoAddress) return true;
-  return camera_json_text_nonempty(tree, "ipAddr") && camera_json_int_in(tree, "managePort", 0, INT32_MAX);
+  return camera_json_text_nonempty(tree, "ipAddr") &&
+         camera_json_int_in(tree, "managePort", 0, INT32_MAX);
 }
 
 enum class SaveMode { kAdd, kEdit };
@@ -187,12 +192,14 @@ enum class SaveMode { kAdd, kEdit };
   // An edit of type 0 changes the login; other types leave the stored one.
   if (mode == SaveMode::kAdd || camera_json_int(tree, "type").value_or(0) == 0)
     (void)apply_keys(tree, cam, kLoginKeys);
-  if (camera_json_int(tree, "camProtocol") == kCameraProtocolRtsp) (void)apply_keys(tree, cam, kRtspKeys);
+  if (camera_json_int(tree, "camProtocol") == kCameraProtocolRtsp)
+    (void)apply_keys(tree, cam, kRtspKeys);
   if (mode == SaveMode::kAdd) {
     // An added camera's MAC address is the body's or none; "(null)" is how a page
     // without one says so.
     char mac[sizeof cam->mac_addr] = "";
-    if (on_cgi_get_string_from_json(tree, "mac_addr", mac, sizeof mac) == 0 && std::strcmp(mac, "(null)") == 0)
+    if (on_cgi_get_string_from_json(tree, "mac_addr", mac, sizeof mac) == 0 &&
+        std::strcmp(mac, "(null)") == 0)
       mac[0] = '\0';
     std::memcpy(cam->mac_addr, mac, sizeof mac);
     (void)apply_keys(tree, cam, kWiringKeys);
@@ -264,7 +271,9 @@ bool check_login(json_object* tree) {
   return camera_json_text_nonempty(tree, "userName") && camera_json_text_nonempty(tree, "password");
 }
 
-bool accept_any(json_object*) { return true; }
+bool accept_any(json_object*) {
+  return true;
+}
 
 // ---- Delete --------------------------------------------------------------------------------
 
@@ -298,7 +307,8 @@ bool accept_any(json_object*) { return true; }
 // The "chnid" of a query text, when it parses and names a channel.
 std::optional<int> query_channel(const char* text) {
   int id = -1;
-  if (on_cgi_get_value_by_json(text, "chnid", &id) != 0 || !camera_channel_valid(id)) return std::nullopt;
+  if (on_cgi_get_value_by_json(text, "chnid", &id) != 0 || !camera_channel_valid(id))
+    return std::nullopt;
   return id;
 }
 
@@ -338,9 +348,13 @@ int on_get_ipc_channel_info(char* text) {
   return 0;
 }
 
-int on_add_ipc_channel(char* text) { return save_channel(text, SaveMode::kAdd); }
+int on_add_ipc_channel(char* text) {
+  return save_channel(text, SaveMode::kAdd);
+}
 
-int on_edit_ipc_channel(char* text) { return save_channel(text, SaveMode::kEdit); }
+int on_edit_ipc_channel(char* text) {
+  return save_channel(text, SaveMode::kEdit);
+}
 
 int on_delete_ipc_channel(char* text) {
   auto id = query_channel(text);
@@ -356,14 +370,19 @@ int on_delete_ipc_channel(char* text) {
   camera_notify(kReqChannelDeleted, &chn, sizeof chn);
   ChannelPoeNotice poe{chn, 0};
   camera_notify(kReqChannelPoe, &poe, sizeof poe);
-  cgi_send_log(on_camera_ipc_callback, cgi_make_log(kLogSubDeleteChannel, kLogParamDeleteChannel, chn));
+  cgi_send_log(on_camera_ipc_callback,
+               cgi_make_log(kLogSubDeleteChannel, kLogParamDeleteChannel, chn));
   cgi_writeback_webserver(kCgiText, "OK");
   return 0;
 }
 
-int on_set_ipc_login(char* text) { return update_camera(text, check_login, kLoginKeys); }
+int on_set_ipc_login(char* text) {
+  return update_camera(text, check_login, kLoginKeys);
+}
 
-int on_set_ipc_transport(char* text) { return update_camera(text, accept_any, kTransportKeys); }
+int on_set_ipc_transport(char* text) {
+  return update_camera(text, accept_any, kTransportKeys);
+}
 
 int on_get_ipc_protocols(char* /*text*/) {
   std::vector<IpcProtocolRecord> protocols(kMaxIpcProtocols);
@@ -414,7 +433,8 @@ int on_get_channel_names(char* /*text*/) {
   json_object* list = json_object_new_array();
   for (int i = 0; i < shown; ++i) {
     json_object* entry = json_object_new_object();
-    (void)record_to_json_as(kOsdKind, &osds[i], entry, kNameKeys, static_cast<int>(std::size(kNameKeys)));
+    (void)record_to_json_as(kOsdKind, &osds[i], entry, kNameKeys,
+                            static_cast<int>(std::size(kNameKeys)));
     json_object_array_add(list, entry);
   }
   json_object* out = json_object_new_object();

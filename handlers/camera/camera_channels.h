@@ -4,17 +4,17 @@
 #pragma once
 
 // ---- From the store (camera_channels.cpp) -------------------------------------------------
-int on_get_ipc_channel_info(char* text);    // /2000 one channel's settings
-int on_edit_ipc_channel(char* text);        // /2003
-int on_add_ipc_channel(char* text);         // /2004
-int on_delete_ipc_channel(char* text);      // /2005
-int on_get_ipc_protocols(char* text);       // /2008 protocol and model catalogue
-int on_get_channel_names(char* text);       // /2012
-int on_get_poe_password(char* text);        // /2016
-int on_set_ipc_login(char* text);           // /2017
-int on_get_max_poe_num(char* text);         // /2018
-int on_set_ipc_transport(char* text);       // /2031
-int on_get_have_ipv6(char* text);           // /2034
+int on_get_ipc_channel_info(char* text);  // /2000 one channel's settings
+int on_edit_ipc_channel(char* text);      // /2003
+int on_add_ipc_channel(char* text);       // /2004
+int on_delete_ipc_channel(char* text);    // /2005
+int on_get_ipc_protocols(char* text);     // /2008 protocol and model catalogue
+int on_get_channel_names(char* text);     // /2012
+int on_get_poe_password(char* text);      // /2016
+int on_set_ipc_login(char* text);         // /2017
+int on_get_max_poe_num(char* text);       // /2018
+int on_set_ipc_transport(char* text);     // /2031
+int on_get_have_ipv6(char* text);         // /2034
 
 // ---- Answered by the core (camera_queries.cpp) ---------------------------------------------
 int on_get_ipc_channel_list(char* text);          // /2001, /2007 live channel list

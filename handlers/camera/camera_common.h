@@ -11,7 +11,9 @@
 struct json_object;
 
 // True for a channel id the store and the core know (0 to 63).
-constexpr bool camera_channel_valid(int64_t id) { return id >= 0 && id < kMaxChannels; }
+constexpr bool camera_channel_valid(int64_t id) {
+  return id >= 0 && id < kMaxChannels;
+}
 
 // The request parsed as a JSON object (owned by the caller), or null when the text is
 // missing, not JSON, or JSON of another kind.

@@ -11,9 +11,12 @@ constexpr const IpcAnswerTable* kTables[] = {
 
 }  // namespace
 
-std::span<const IpcAnswerTable* const> camera_answer_tables() { return kTables; }
+std::span<const IpcAnswerTable* const> camera_answer_tables() {
+  return kTables;
+}
 
-void on_camera_ipc_callback(void* /*context*/, const std::uint32_t* header_words, const void* payload) {
+void on_camera_ipc_callback(void* /*context*/, const std::uint32_t* header_words,
+                            const void* payload) {
   for (const IpcAnswerTable* table : kTables)
     if (ipc_route_answer(*table, header_words, payload)) return;
 }

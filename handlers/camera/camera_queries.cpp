@@ -29,7 +29,7 @@
 namespace {
 
 constexpr int kDefaultMaxCameras = 32;
-constexpr int kBatchMax = 64;  // cameras in one batch address change
+constexpr int kBatchMax = 64;        // cameras in one batch address change
 constexpr int kOutcomeAccepted = 2;  // flag of a login test the camera accepted
 
 // ---- Answer handlers ---------------------------------------------------------------------
@@ -68,13 +68,15 @@ int on_get_ipc_channel_list_cb(int count, const void* payload) {
     json_object_object_add(o, "id", json_object_new_int(entry->id));
     json_object_object_add(o, "enable", json_object_new_int(1));
     const char* name = entry->id < named ? osds[entry->id].name : "";
-    json_object_object_add(o, "name", json_object_new_string_len(name, static_cast<int>(strnlen(name, 64))));
+    json_object_object_add(o, "name",
+                           json_object_new_string_len(name, static_cast<int>(strnlen(name, 64))));
     (void)record_to_json(kChannelListKind, &*entry, o);
     json_object_array_add(list, o);
   }
   json_object* out = object_with("IPC", list);
-  json_object_object_add(out, "maxIPCNums",
-                         json_object_new_int(get_param_int(kStoreMain, "max_cameras", kDefaultMaxCameras)));
+  json_object_object_add(
+      out, "maxIPCNums",
+      json_object_new_int(get_param_int(kStoreMain, "max_cameras", kDefaultMaxCameras)));
   return camera_answer_json(out);
 }
 
@@ -107,11 +109,16 @@ int on_test_ipc_connection_cb(int count, const void* payload) {
   if (!code) return camera_answer_error(kCgiText);
   switch (*code) {
     case 0:
-    case 4: return camera_answer_text("OK", kOutcomeAccepted);
-    case 1: return camera_answer_text("NETWORKERROR");
-    case 2: return camera_answer_text("USERERROR");
-    case 5: return camera_answer_text("BANDWIDTHERROR");
-    default: return camera_answer_text("UNKOWNERROR");
+    case 4:
+      return camera_answer_text("OK", kOutcomeAccepted);
+    case 1:
+      return camera_answer_text("NETWORKERROR");
+    case 2:
+      return camera_answer_text("USERERROR");
+    case 5:
+      return camera_answer_text("BANDWIDTHERROR");
+    default:
+      return camera_answer_text("UNKOWNERROR");
   }
 }
 
@@ -121,7 +128,8 @@ int on_set_ipc_network_cb(int count, const void* payload) {
   if (!code) return camera_answer_error(kCgiJson);
   static constexpr const char* kResults[] = {"OK", "NETWORK_ERR", "INVALID_USER", "UNKNOWN_ERR",
                                              "PROTO_NOT_SUPPORT"};
-  const char* result = *code >= 0 && *code < static_cast<int>(std::size(kResults)) ? kResults[*code] : "ERROR";
+  const char* result =
+      *code >= 0 && *code < static_cast<int>(std::size(kResults)) ? kResults[*code] : "ERROR";
   return camera_answer_json(object_with("resultString", json_object_new_string(result)));
 }
 
@@ -159,7 +167,8 @@ int on_web_get_channels_model_cb(int count, const void* payload) {
   if (count < 1) return camera_answer_error(kCgiJson);
   json_object* list = json_object_new_array();
   for (int i = 0; i < std::min(count, kMaxChannels); ++i)
-    json_object_array_add(list, entry_json<ChannelModelEntry>(kChannelModelKind, payload, count, i));
+    json_object_array_add(list,
+                          entry_json<ChannelModelEntry>(kChannelModelKind, payload, count, i));
   return camera_answer_json(object_with("IPC", list));
 }
 
@@ -183,7 +192,8 @@ constexpr IpcAnswerRoute kRows[] = {
     {kReqLoginTest + kAnswerOffset, sizeof(int32_t), on_test_ipc_connection_cb},
     {kReqWebLoginTest + kAnswerOffset, sizeof(int32_t), on_test_ipc_connection_cb},
     {kReqNetworkChange + kAnswerOffset, sizeof(int32_t), on_set_ipc_network_cb},
-    {kReqNetworkBatchResult + kAnswerOffset, sizeof(BatchResultEntry), on_get_ipc_network_batch_result_cb},
+    {kReqNetworkBatchResult + kAnswerOffset, sizeof(BatchResultEntry),
+     on_get_ipc_network_batch_result_cb},
     {kReqModelType + kAnswerOffset, sizeof(int32_t), on_web_get_ipc_model_type_cb},
     {kReqChannelModels + kAnswerOffset, sizeof(ChannelModelEntry), on_web_get_channels_model_cb},
     {kReqMotionState + kAnswerOffset, sizeof(MotionStateAnswer), on_web_get_motion_status_cb},
@@ -245,10 +255,12 @@ int on_search_ipc(char* text) {
 int on_set_ipc_network(char* text) {
   json_object* tree = camera_request_object(text);
   if (tree == nullptr) return -1;
-  static const char* const kRequired[] = {"macAddr", "oldIpcAddr", "newIpcAddr", "netmask", "gateway",
-                                          "primaryDNS", "port", "username", "password", "protocol"};
+  static const char* const kRequired[] = {"macAddr",  "oldIpcAddr", "newIpcAddr", "netmask",
+                                          "gateway",  "primaryDNS", "port",       "username",
+                                          "password", "protocol"};
   NetworkChangeRequest req{};
-  bool ok = record_validate(kNetworkChangeKind, tree, kRequired, static_cast<int>(std::size(kRequired))) == 0;
+  bool ok = record_validate(kNetworkChangeKind, tree, kRequired,
+                            static_cast<int>(std::size(kRequired))) == 0;
   if (ok) (void)record_from_json(kNetworkChangeKind, tree, &req);
   json_object_put(tree);
   if (!ok) return -1;
@@ -260,7 +272,8 @@ int on_set_ipc_network_batch(char* text) {
   json_object* tree = camera_request_object(text);
   if (tree == nullptr) return -1;
   json_object* cameras = nullptr;
-  if (!json_object_object_get_ex(tree, "oIPCAddr", &cameras) || !json_object_is_type(cameras, json_type_array)) {
+  if (!json_object_object_get_ex(tree, "oIPCAddr", &cameras) ||
+      !json_object_is_type(cameras, json_type_array)) {
     json_object_put(tree);
     return -1;
   }

@@ -24,16 +24,16 @@ inline constexpr int kCameraProtocolMax = 7;
 inline constexpr int kTransmitProtocolMax = 3;
 
 struct CameraRecord {
-  int32_t id;                 // channel 0 to 63
-  int32_t enable;             // 1 channel in use
+  int32_t id;      // channel 0 to 63
+  int32_t enable;  // 1 channel in use
   char ipaddr[64];
   int32_t manage_port;
-  int32_t model;              // model id, written as "camProtocol"; its IPC model names the protocol
+  int32_t model;  // model id, written as "camProtocol"; its IPC model names the protocol
   char username[64];
   char password[64];
   int32_t transmit_protocol;  // 0 UDP, 1 and 2 TCP, 3 RTSP over HTTPS
   int32_t enable_sub_stream;
-  int32_t sync_time;          // 1: the recorder sets the camera's clock
+  int32_t sync_time;  // 1: the recorder sets the camera's clock
   int32_t main_rtsp_port;
   int32_t sub_rtsp_port;
   char main_source_path[256];
@@ -41,13 +41,13 @@ struct CameraRecord {
   char mainrtspurl[256];
   char subrtspurl[256];
   char mac_addr[32];
-  int32_t poechannel;         // PoE port serving the camera
+  int32_t poechannel;  // PoE port serving the camera
   int32_t physicalport;
   int32_t minorid;
   char ddns[64];
   int32_t https_port;
-  int32_t record_stream;      // recorded stream 0 to 2 (recording pages)
-  int32_t anr;                // network-gap refill on (recording pages)
+  int32_t record_stream;  // recorded stream 0 to 2 (recording pages)
+  int32_t anr;            // network-gap refill on (recording pages)
   // Store-internal: what the slot is wired for (0 network, 1 a PoE port of the recorder).
   // Fixed by the factory; a delete keeps it.
   int32_t slot_kind;

@@ -12,11 +12,14 @@ namespace {
 
 template <std::size_t N>
 constexpr RecordKind wire_kind(const char* name, uint32_t size, const FieldDesc (&fields)[N]) {
-  return RecordKind{.name = name, .size = size, .fields = fields, .field_count = static_cast<int>(N)};
+  return RecordKind{
+      .name = name, .size = size, .fields = fields, .field_count = static_cast<int>(N)};
 }
 template <std::size_t N>
-constexpr RecordKind wire_kind(const char* name, uint32_t size, const std::array<FieldDesc, N>& fields) {
-  return RecordKind{.name = name, .size = size, .fields = fields.data(), .field_count = static_cast<int>(N)};
+constexpr RecordKind wire_kind(const char* name, uint32_t size,
+                               const std::array<FieldDesc, N>& fields) {
+  return RecordKind{
+      .name = name, .size = size, .fields = fields.data(), .field_count = static_cast<int>(N)};
 }
 
 // Both login tests carry the same keys, at other offsets.
@@ -115,7 +118,8 @@ constexpr FieldDesc kBatchResultFields[] = {
 
 }  // namespace
 
-constexpr RecordKind kLoginTestKind = wire_kind("login_test", sizeof(LoginTestRequest), kLoginTestFields);
+constexpr RecordKind kLoginTestKind =
+    wire_kind("login_test", sizeof(LoginTestRequest), kLoginTestFields);
 constexpr RecordKind kWebLoginTestKind =
     wire_kind("web_login_test", sizeof(WebLoginTestRequest), kWebLoginTestFields);
 constexpr RecordKind kNetworkChangeKind =

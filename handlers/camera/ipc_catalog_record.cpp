@@ -62,8 +62,8 @@ int write_ipc_model(const char* store, const IpcModelRecord* rec) {
   return rec != nullptr ? store_write(store, kIpcModelKind, rec->id, rec) : -1;
 }
 
-int read_ipc_models_by_protocol(const char* store, int protocol, IpcModelRecord* recs,
-                                int capacity, int* count) {
+int read_ipc_models_by_protocol(const char* store, int protocol, IpcModelRecord* recs, int capacity,
+                                int* count) {
   if (recs == nullptr || count == nullptr || capacity < 0) return -1;
   *count = 0;
   std::vector<IpcModelRecord> all(kMaxIpcModels);

@@ -10,8 +10,8 @@
 #include "dvdb.h"
 #include "record.h"
 
-inline constexpr int kMaxIpcProtocols = 64;    // protocol ids 0 to 63
-inline constexpr int kMaxIpcModels = 1024;     // model ids 0 to 1023
+inline constexpr int kMaxIpcProtocols = 64;  // protocol ids 0 to 63
+inline constexpr int kMaxIpcModels = 1024;   // model ids 0 to 1023
 // The recorder's own camera protocol: its model list is offered only while the factory
 // has not switched it off (see the catalogue answer).
 inline constexpr int kIpcProtocolOwn = 2;
@@ -50,8 +50,8 @@ int read_ipc_model(const char* store, IpcModelRecord* rec, int id);
 // Stores rec at rec->id. 0, or -1 (nothing stored).
 int write_ipc_model(const char* store, const IpcModelRecord* rec);
 // The stored models of `protocol`, in id order, at most `capacity`. 0, or -1.
-int read_ipc_models_by_protocol(const char* store, int protocol, IpcModelRecord* recs,
-                                int capacity, int* count);
+int read_ipc_models_by_protocol(const char* store, int protocol, IpcModelRecord* recs, int capacity,
+                                int* count);
 
 // Stores the factory catalogue (ONVIF, RTSP and the recorder's own protocol, one default
 // model each) where the store has no entry of that id yet. 0, or -1 on a failed write.

@@ -11,13 +11,13 @@
 #include "record.h"
 
 struct OsdRecord {
-  int32_t channel;       // 0 to 63
-  char name[64];         // channel name; "CAM<n>" (n = channel + 1) until set
+  int32_t channel;  // 0 to 63
+  char name[64];    // channel name; "CAM<n>" (n = channel + 1) until set
   int32_t show_name;
   int32_t show_date;
   int32_t show_week;
-  int32_t date_format;   // 0 to 3
-  int32_t time_format;   // 0 or 1
+  int32_t date_format;  // 0 to 3
+  int32_t time_format;  // 0 or 1
   double date_pos_x;
   double date_pos_y;
   double name_pos_x;

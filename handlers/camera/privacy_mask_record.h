@@ -19,7 +19,7 @@ struct PrivacyArea {
   int32_t start_y;
   int32_t area_width;
   int32_t area_height;
-  int32_t width;       // drawing frame the area was drawn in
+  int32_t width;  // drawing frame the area was drawn in
   int32_t height;
   int32_t fill_color;
   int32_t reserved[4];

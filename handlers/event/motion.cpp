@@ -51,7 +51,9 @@ json_object* member(json_object* tree, const char* key) {
   return tree != nullptr && json_object_object_get_ex(tree, key, &v) ? v : nullptr;
 }
 
-bool has(json_object* tree, const char* key) { return member(tree, key) != nullptr; }
+bool has(json_object* tree, const char* key) {
+  return member(tree, key) != nullptr;
+}
 
 template <class Payload>
 void tell_core(int type, const Payload& payload) {
@@ -64,7 +66,9 @@ void log_motion_change(int channel) {
   cgi_send_log(on_video_ipc_callback, cgi_make_log(kLogSubParameter, kLogParamMotion, channel));
 }
 
-void answer_ok() { cgi_writeback_webserver(kCgiText, "OK"); }
+void answer_ok() {
+  cgi_writeback_webserver(kCgiText, "OK");
+}
 
 void answer_json(json_object* o) {
   cgi_writeback_webserver(kCgiJson, json_object_to_json_string(o));
@@ -99,11 +103,11 @@ std::string_view grid_of(const MotionRecord& rec) {
 }
 
 // "/6012": every key of the basic motion settings.
-constexpr const char* kBasicRequired[] = {"enable",    "sensitivity", "triChannels", "triAlarms",
-                                          "interval",  "motionTable", "enableDV"};
+constexpr const char* kBasicRequired[] = {"enable",   "sensitivity", "triChannels", "triAlarms",
+                                          "interval", "motionTable", "enableDV"};
 constexpr JsonKeyMap kBasicKeys[] = {
-    {"enabled", "enable"},        {"sensitivity", "sensitivity"}, {"alarm_outputs", "triAlarms"},
-    {"interval", "interval"},     {"full_day", "enableDV"},       {"grid", "motionTable"},
+    {"enabled", "enable"},           {"sensitivity", "sensitivity"}, {"alarm_outputs", "triAlarms"},
+    {"interval", "interval"},        {"full_day", "enableDV"},       {"grid", "motionTable"},
     {"tri_channels", "triChannels"},
 };
 // "/6113".
@@ -127,7 +131,8 @@ constexpr JsonKeyMap kOthersAlarms[] = {{"alarm_outputs", "triAlarms"}};
 [[nodiscard]] std::optional<int> check_movedetect_info(json_object* tree) {
   auto channel = linkage_channel_of(tree, "camId");
   if (!channel) return std::nullopt;
-  if (record_validate(kMotionKind, tree, kBasicRequired, static_cast<int>(std::size(kBasicRequired))) != 0)
+  if (record_validate(kMotionKind, tree, kBasicRequired,
+                      static_cast<int>(std::size(kBasicRequired))) != 0)
     return std::nullopt;
   return channel;
 }
@@ -156,7 +161,8 @@ enum class DialogSave { kNothing, kSaved, kFailed };
 // object's own "chnid" (the request's channel when the object names none). Sends 1403
 // after a good save.
 [[nodiscard]] DialogSave save_motion_dialog_data(json_object* dialog, int request_channel) {
-  if (dialog == nullptr || !json_object_is_type(dialog, json_type_object)) return DialogSave::kNothing;
+  if (dialog == nullptr || !json_object_is_type(dialog, json_type_object))
+    return DialogSave::kNothing;
   std::optional<int> channel = has(dialog, "chnid") ? linkage_channel_of(dialog, "chnid")
                                                     : std::optional<int>(request_channel);
   if (!channel) return DialogSave::kNothing;
@@ -266,8 +272,8 @@ int on_set_move_action(char* text) {
   Json tree = parse_object(text);
   auto channel = linkage_channel_of(tree.get(), "chnid");
   MotionRecord rec{};
-  if (!channel ||
-      event_linkage_save(kMotionLinkage, tree.get(), *channel, &rec, nullptr, kMotionActionScope) != 0) {
+  if (!channel || event_linkage_save(kMotionLinkage, tree.get(), *channel, &rec, nullptr,
+                                     kMotionActionScope) != 0) {
     cgi_error_to_webserver(kCgiJson);
     return -1;
   }
@@ -304,8 +310,8 @@ int on_set_motion_dialog(char* text) {
   const bool full_day = rec.full_day == 1;
   MotionCopyRecord copy{};
   json_object* table = member(tree.get(), "motionTable");
-  copy_map_text(copy.map, table != nullptr ? std::string_view(json_object_get_string(table))
-                                           : grid_of(rec));
+  copy_map_text(copy.map,
+                table != nullptr ? std::string_view(json_object_get_string(table)) : grid_of(rec));
   copy.sensitivity = rec.sensitivity;
   copy.source = *channel;
   copy.full_day = rec.full_day;

@@ -11,19 +11,19 @@
 #include "core_channels.h"
 #include "record.h"
 
-inline constexpr int kMotionMapRead = 3206;       // int32 channel; waits for 8206
+inline constexpr int kMotionMapRead = 3206;  // int32 channel; waits for 8206
 inline constexpr int kMotionMapAnswer = 8206;
-inline constexpr int kMotionMapWrite = 3207;      // MotionMapRecord
-inline constexpr int kCameraDayScheduleSet = 3209;  // CameraDaySchedule, list empty
-inline constexpr int kCameraScheduleSwitch = 3212;  // CameraScheduleSwitch
-inline constexpr int kMotionCopyToCameras = 3251;   // MotionCopyRecord
-inline constexpr int kCameraDayScheduleCopy = 3252; // CameraDaySchedule, channel word 0
+inline constexpr int kMotionMapWrite = 3207;         // MotionMapRecord
+inline constexpr int kCameraDayScheduleSet = 3209;   // CameraDaySchedule, list empty
+inline constexpr int kCameraScheduleSwitch = 3212;   // CameraScheduleSwitch
+inline constexpr int kMotionCopyToCameras = 3251;    // MotionCopyRecord
+inline constexpr int kCameraDayScheduleCopy = 3252;  // CameraDaySchedule, channel word 0
 
 inline constexpr int kMotionMapText = 300;
 
 struct MotionMapRecord {
-  int32_t enable;              // sent as 0 in 3207
-  char map[kMotionMapText];    // detection grid text; may lack its NUL in an answer
+  int32_t enable;            // sent as 0 in 3207
+  char map[kMotionMapText];  // detection grid text; may lack its NUL in an answer
   int32_t sensitivity;
   int32_t channel;
   int32_t result;
@@ -63,7 +63,7 @@ struct CameraSection {
 };
 struct CameraDay {
   unsigned char zero[64];
-  int32_t day;      // 0 to 6
+  int32_t day;  // 0 to 6
   int32_t enabled;
   CameraSection section[4];
 };

@@ -13,27 +13,27 @@
 #include "record.h"
 
 struct MotionRecord {
-  int32_t chn;                     // camera channel 0 to 63
-  int32_t enabled;                 // detection on, 0 to 2
+  int32_t chn;      // camera channel 0 to 63
+  int32_t enabled;  // detection on, 0 to 2
   int32_t sensitivity;
-  uint32_t trigger_mask;           // bit i: character i (0 to 31) of tri_channels is "1"
-  int32_t alarm_outputs;           // recorder alarm outputs to set, as a bit mask
-  char grid[368];                  // detection area as text
-  int32_t interval;                // repeat interval
-  int32_t full_day;                // 1: the camera detects all day
-  char tri_channels[65];           // "1" per linked channel
+  uint32_t trigger_mask;  // bit i: character i (0 to 31) of tri_channels is "1"
+  int32_t alarm_outputs;  // recorder alarm outputs to set, as a bit mask
+  char grid[368];         // detection area as text
+  int32_t interval;       // repeat interval
+  int32_t full_day;       // 1: the camera detects all day
+  char tri_channels[65];  // "1" per linked channel
   int32_t email_enable;
   int32_t email_interval;
-  char tri_chn_alarm0[65];         // camera alarm-output selection, texts 0 and 1
+  char tri_chn_alarm0[65];  // camera alarm-output selection, texts 0 and 1
   char tri_chn_alarm1[65];
   int32_t ptz_interval;
   int32_t alarmout_interval;
   int32_t white_interval;
   int32_t email_pic_enable;
-  char tri_channels_pic[65];       // channels whose pictures the e-mail carries
-  int32_t audio_id;                // entry of the alarm audio file table
+  char tri_channels_pic[65];  // channels whose pictures the e-mail carries
+  int32_t audio_id;           // entry of the alarm audio file table
   int32_t http_interval;
-  int32_t reserved;                // rounds the record to the store's 700 bytes
+  int32_t reserved;  // rounds the record to the store's 700 bytes
 };
 static_assert(sizeof(MotionRecord) == 700);
 static_assert(offsetof(MotionRecord, grid) == 20);
@@ -52,8 +52,8 @@ extern const EventLinkageDesc kMotionLinkage;
 extern const LinkageSaveScope kMotionActionScope;
 
 inline constexpr int kMotionPtzEventType = 1;
-inline constexpr int kMotionChanged = 1403;   // int32 channel
-inline constexpr int kMotionCopied = 1410;    // channel mask
+inline constexpr int kMotionChanged = 1403;  // int32 channel
+inline constexpr int kMotionCopied = 1410;   // channel mask
 
 // The motion record of one channel (never written: all zero but the channel).
 int read_motion(const char* store, MotionRecord* rec, int channel);

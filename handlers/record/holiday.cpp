@@ -18,7 +18,8 @@ constexpr int kLogParamHoliday = 920;
 // (id 0 to 31, enable 0 or 1, type not negative, integers where integers are kept).
 bool check_holiday_info(json_object* tree) {
   static constexpr const char* kRequired[] = {"id", "enable", "type"};
-  return record_validate(kHolidayKind, tree, kRequired, static_cast<int>(std::size(kRequired))) == 0;
+  return record_validate(kHolidayKind, tree, kRequired, static_cast<int>(std::size(kRequired))) ==
+         0;
 }
 
 }  // namespace
@@ -30,7 +31,8 @@ int on_get_holiday_info(char* /*text*/) {
     cgi_error_to_webserver(kCgiJson);
     return -1;
   }
-  write_record_list("holidays", kHolidayKind, holidays, count < kMaxHolidays ? count : kMaxHolidays);
+  write_record_list("holidays", kHolidayKind, holidays,
+                    count < kMaxHolidays ? count : kMaxHolidays);
   return 0;
 }
 

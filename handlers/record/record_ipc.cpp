@@ -21,7 +21,9 @@ constexpr IpcAnswerRoute kRecordAnswers[] = {
     {kGetRecordStreamsAnswer, sizeof(RecordStreamsAnswer), on_get_record_primary_secondary_cb},
 };
 
-bool is_space(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool is_space(char c) {
+  return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
 
 }  // namespace
 

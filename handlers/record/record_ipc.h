@@ -29,7 +29,7 @@ inline constexpr int kGetRecordStreams = 3218;      // no payload, answered by 8
 
 struct AnrRequest {
   CoreChannelList list;  // channels whose camera ANR switch changed
-  int32_t anr;              // the new value
+  int32_t anr;           // the new value
 };
 static_assert(sizeof(AnrRequest) == 264);
 static_assert(offsetof(AnrRequest, anr) == 260);
@@ -77,8 +77,8 @@ void on_record_ipc_callback(void* context, const std::uint32_t* header_words, co
 // The specific answer callbacks (count: whole records in the payload). Each writes its
 // JSON response and sets g_callback_done to 1; 0 when it wrote, -1 when not (no data,
 // or the response was already claimed).
-int on_set_record_anr_cb(int count, const void* payload);          // 7285 -> {"resp"}
-int on_get_record_support_cb(int count, const void* payload);      // 7286 -> {"chnid","support"}
+int on_set_record_anr_cb(int count, const void* payload);      // 7285 -> {"resp"}
+int on_get_record_support_cb(int count, const void* payload);  // 7286 -> {"chnid","support"}
 int on_get_record_primary_secondary_cb(int count, const void* payload);  // 8218
 
 // ---- Helpers of the record handlers ------------------------------------------------------
@@ -91,8 +91,8 @@ int on_get_record_primary_secondary_cb(int count, const void* payload);  // 8218
 // tree[list_key] (never more than the array holds), each counted once, in request order.
 struct ChannelSelection {
   CoreChannelList list{};  // the distinct channels 0 to 63
-  uint64_t mask = 0;          // the same as a mask
-  int last = -1;              // the last value read, in range or not; -1 when none was read
+  uint64_t mask = 0;       // the same as a mask
+  int last = -1;           // the last value read, in range or not; -1 when none was read
 };
 ChannelSelection read_channel_selection(json_object* tree, const char* list_key,
                                         const char* count_key);

@@ -5,16 +5,11 @@
 namespace {
 
 constexpr WebReq kRoutes[] = {
-    {"/6030", on_get_holiday_info},
-    {"/6031", on_set_holiday_info},
-    {"/6040", on_get_record_info},
-    {"/6041", on_set_record_info},
-    {"/6042", on_get_record_modes},
-    {"/6043", on_set_record_modes},
-    {"/6044", on_get_record_params},
-    {"/6045", on_set_record_params},
-    {"/6046", on_get_record_support},
-    {"/6047", on_get_record_primary_secondary},
+    {"/6030", on_get_holiday_info},   {"/6031", on_set_holiday_info},
+    {"/6040", on_get_record_info},    {"/6041", on_set_record_info},
+    {"/6042", on_get_record_modes},   {"/6043", on_set_record_modes},
+    {"/6044", on_get_record_params},  {"/6045", on_set_record_params},
+    {"/6046", on_get_record_support}, {"/6047", on_get_record_primary_secondary},
 };
 
 }  // namespace

@@ -27,7 +27,8 @@ constexpr int kWholeDayKeyCount = 2;  // the first two of kDayKeys
 
 json_object* array_member(json_object* object, const char* key) {
   json_object* value = nullptr;
-  if (!json_object_object_get_ex(object, key, &value) || !json_object_is_type(value, json_type_array))
+  if (!json_object_object_get_ex(object, key, &value) ||
+      !json_object_is_type(value, json_type_array))
     return nullptr;
   return value;
 }
@@ -55,7 +56,8 @@ void day_from_json(json_object* object, ScheduleDay* day) {
 // A save carries "cnt" and its schedule array: without the schedule it would give every
 // listed channel an empty one.
 bool check_record_info(json_object* tree) {
-  return json_object_object_get_ex(tree, "cnt", nullptr) && array_member(tree, "schedule") != nullptr;
+  return json_object_object_get_ex(tree, "cnt", nullptr) &&
+         array_member(tree, "schedule") != nullptr;
 }
 
 }  // namespace
@@ -126,8 +128,8 @@ int on_set_record_info(char* text) {
     return -1;
   }
   // The core follows whatever reached the store; success only when all of it did.
-  const bool mode_stored = copy_table_column_int(kStoreMain, kRecordSettingsKind, "mode", mode,
-                                                 mode_mask, "id") == 0;
+  const bool mode_stored =
+      copy_table_column_int(kStoreMain, kRecordSettingsKind, "mode", mode, mode_mask, "id") == 0;
   if (mode_stored) send_record_mask_notice(kRecordModeChanged, mode_mask);
   send_record_mask_notice(kRecordScheduleCopied, selection.mask);
   if (!mode_stored) {

@@ -46,12 +46,9 @@ constexpr JsonKeyMap kParamKeysCamera[] = {
 // What "/6045" copies into each listed channel's record; a key the request leaves out
 // (the retention, typically) keeps the stored value.
 constexpr JsonKeyMap kParamSaveKeys[] = {
-    {"prev_record_on", "prevRecordOn"},
-    {"prev_record_duration", "prevRecordDuration"},
-    {"post_record_on", "postRecordOn"},
-    {"post_record_duration", "postRecordDuration"},
-    {"audio_enable", "audioEnable"},
-    {"record_exp_date", "recordExpDate"},
+    {"prev_record_on", "prevRecordOn"}, {"prev_record_duration", "prevRecordDuration"},
+    {"post_record_on", "postRecordOn"}, {"post_record_duration", "postRecordDuration"},
+    {"audio_enable", "audioEnable"},    {"record_exp_date", "recordExpDate"},
 };
 
 template <std::size_t N>
@@ -76,9 +73,8 @@ bool check_record_mode_info(json_object* element) {
 // (pre- and post-event switches and audio 0 or 1, pre-event duration not negative,
 // recorded stream 0 to 2).
 bool check_record_params_info(json_object* tree) {
-  static constexpr const char* kRequired[] = {"prevRecordOn", "prevRecordDuration",
-                                              "postRecordOn", "postRecordDuration",
-                                              "audioEnable"};
+  static constexpr const char* kRequired[] = {"prevRecordOn", "prevRecordDuration", "postRecordOn",
+                                              "postRecordDuration", "audioEnable"};
   static constexpr const char* kCameraRequired[] = {"recordStreamType"};
   for (const char* key : {"cnt", "chnid", "camAnr"})
     if (!json_object_object_get_ex(tree, key, nullptr)) return false;
@@ -91,7 +87,8 @@ bool check_record_params_info(json_object* tree) {
 // enabled camera that is neither on a PoE port nor a plain RTSP stream.
 bool anr_applies(const CameraRecord& camera, int anr) {
   if (camera.anr == anr) return false;
-  return anr == 0 || (camera.enable != 0 && camera.poechannel == 0 && camera.model != kRtspProtocol);
+  return anr == 0 ||
+         (camera.enable != 0 && camera.poechannel == 0 && camera.model != kRtspProtocol);
 }
 
 }  // namespace
@@ -208,8 +205,8 @@ int on_set_record_params(char* text) {
   const bool records_stored = write_records(kStoreMain, records, selection.mask) == 0;
   const bool anr_stored =
       copy_table_column_int(kStoreMain, kCameraKind, "anr", anr, anr_mask, "id") == 0;
-  const bool stream_stored = copy_table_column_int(kStoreMain, kCameraKind, "record_stream",
-                                                   stream, stream_mask, "id") == 0;
+  const bool stream_stored = copy_table_column_int(kStoreMain, kCameraKind, "record_stream", stream,
+                                                   stream_mask, "id") == 0;
 
   // The core follows whatever reached the store; the log record and the cameras' answer
   // only when all of it did.
@@ -222,7 +219,8 @@ int on_set_record_params(char* text) {
     return -1;
   }
   send_record_log(kLogParamRecordParams, -1);
-  int rc = cgi_start_ipc(on_record_ipc_callback, kSetCameraAnr, sizeof anr_request, &anr_request, 0);
+  int rc =
+      cgi_start_ipc(on_record_ipc_callback, kSetCameraAnr, sizeof anr_request, &anr_request, 0);
   if (g_callback_done == 0) cgi_error_to_webserver(kCgiJson);
   cgi_stop_ipc(rc);
   return 0;
@@ -232,7 +230,9 @@ int on_set_record_anr_cb(int count, const void* payload) {
   std::optional<AnrAnswer> answer = ipc_record<AnrAnswer>(payload, count, 0);
   if (!answer || !cgi_claim_response()) return -1;
   // The count comes from the core: never past the 64 results the answer holds.
-  const int results = answer->count < 0 ? 0 : answer->count > kMaxChannels ? kMaxChannels : answer->count;
+  const int results = answer->count < 0              ? 0
+                      : answer->count > kMaxChannels ? kMaxChannels
+                                                     : answer->count;
   bool any_failed = false;
   for (int i = 0; i < results; ++i) any_failed = any_failed || answer->result[i] != 0;
   // A lone channel's result does not count as a failure of the whole change.

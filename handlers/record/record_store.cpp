@@ -41,7 +41,6 @@ constexpr FieldDesc kRecordScheduleFields[] = {
     NVR_FIELD(RecordSchedule, id, "id"),
 };
 
-
 }  // namespace
 
 constexpr RecordKind kHolidayKind{.name = "holiday",
@@ -60,7 +59,6 @@ constexpr RecordKind kRecordScheduleKind{.name = "record_schedule",
                                          NVR_KIND_FIELDS(RecordSchedule, kRecordScheduleFields),
                                          .key = {"id", 0, kMaxChannels - 1}};
 static_assert(record_kind_is_valid(kRecordScheduleKind));
-
 
 int read_holidays(const char* store, HolidayRecord* holidays, int* count) {
   return store_list(store, kHolidayKind, holidays, kMaxHolidays, count);
@@ -97,4 +95,3 @@ int read_record_schedule(const char* store, RecordSchedule* schedule, int channe
 int copy_record_schedules(const char* store, const RecordSchedule* schedule, uint64_t mask) {
   return store_copy_mask(store, kRecordScheduleKind, schedule, mask);
 }
-

@@ -5,18 +5,9 @@
 namespace {
 
 constexpr WebReq kRoutes[] = {
-    {"/8000", nullptr},
-    {"/8001", nullptr},
-    {"/8002", nullptr},
-    {"/8003", nullptr},
-    {"/8004", nullptr},
-    {"/8005", nullptr},
-    {"/8006", nullptr},
-    {"/8007", nullptr},
-    {"/8008", nullptr},
-    {"/8009", nullptr},
-    {"/8010", nullptr},
-    {"/8011", nullptr},
+    {"/8000", nullptr}, {"/8001", nullptr}, {"/8002", nullptr}, {"/8003", nullptr},
+    {"/8004", nullptr}, {"/8005", nullptr}, {"/8006", nullptr}, {"/8007", nullptr},
+    {"/8008", nullptr}, {"/8009", nullptr}, {"/8010", nullptr}, {"/8011", nullptr},
 };
 
 }  // namespace

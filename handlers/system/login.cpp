@@ -62,7 +62,9 @@ int login_result(const UserRecord& user, bool found, const char* md5) {
   return strcasecmp(stored, md5) == 0 ? user.type : -1;
 }
 
-void add_int(json_object* o, const char* key, int v) { json_object_object_add(o, key, json_object_new_int(v)); }
+void add_int(json_object* o, const char* key, int v) {
+  json_object_object_add(o, key, json_object_new_int(v));
+}
 
 void add_param_text(json_object* o, const char* key, const char* param, const char* fallback) {
   char value[256];
@@ -86,14 +88,15 @@ bool language_list_is_valid(json_object* tree) {
   if (tree == nullptr || !json_object_is_type(tree, json_type_object)) return false;
   if (!is_nonempty_string(tree, "defaultLan")) return false;
   json_object* list = nullptr;
-  if (!json_object_object_get_ex(tree, "list", &list) || !json_object_is_type(list, json_type_array) ||
-      json_object_array_length(list) == 0)
+  if (!json_object_object_get_ex(tree, "list", &list) ||
+      !json_object_is_type(list, json_type_array) || json_object_array_length(list) == 0)
     return false;
   for (std::size_t i = 0; i < json_object_array_length(list); ++i) {
     json_object* e = json_object_array_get_idx(list, i);
     json_object* flag = nullptr;
-    if (e == nullptr || !json_object_is_type(e, json_type_object) || !is_nonempty_string(e, "value") ||
-        !is_nonempty_string(e, "name") || !json_object_object_get_ex(e, "isDefault", &flag) ||
+    if (e == nullptr || !json_object_is_type(e, json_type_object) ||
+        !is_nonempty_string(e, "value") || !is_nonempty_string(e, "name") ||
+        !json_object_object_get_ex(e, "isDefault", &flag) ||
         !json_object_is_type(flag, json_type_boolean))
       return false;
   }

@@ -91,7 +91,9 @@ int read_user_by_name(const char* store, const char* name, UserRecord* rec) {
   return -1;
 }
 
-int read_user(const char* store, UserRecord* rec, int id) { return store_read(store, kUserKind, id, rec); }
+int read_user(const char* store, UserRecord* rec, int id) {
+  return store_read(store, kUserKind, id, rec);
+}
 
 int read_users(const char* store, UserRecord* recs, int capacity, int* count) {
   return store_list(store, kUserKind, recs, capacity, count);

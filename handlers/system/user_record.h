@@ -14,11 +14,11 @@
 inline constexpr int kMaxUsers = 100;
 
 struct UserRecord {
-  int32_t id;                 // slot 0 to 99
-  int32_t enable;             // 1 in use, 0 free slot
+  int32_t id;      // slot 0 to 99
+  int32_t enable;  // 1 in use, 0 free slot
   char name[64];
-  char password[33];          // MD5 of the password, 32 hexadecimal characters
-  int32_t type;               // 0 to 3; type 3 cannot log in
+  char password[33];  // MD5 of the password, 32 hexadecimal characters
+  int32_t type;       // 0 to 3; type 3 cannot log in
   int32_t permission;
   int32_t local_live_view;
   int32_t local_playback;
@@ -50,7 +50,7 @@ struct UserRecord {
   uint32_t local_playback_mask;
   uint32_t remote_live_view_mask;
   uint32_t remote_playback_mask;
-  char extra[32];             // set to "0" when an account is added
+  char extra[32];  // set to "0" when an account is added
 };
 static_assert(sizeof(UserRecord) == 512);
 static_assert(offsetof(UserRecord, type) == 108);

@@ -61,12 +61,16 @@ bool is_key_column(const RecordKind& kind, const FieldDesc& f) {
 const char* sql_type(FieldType type) {
   switch (type) {
     case FieldType::kF32:
-    case FieldType::kF64: return "REAL";
+    case FieldType::kF64:
+      return "REAL";
     case FieldType::kText:
     case FieldType::kIntArray:
-    case FieldType::kNested: return "TEXT";
-    case FieldType::kBytes: return "BLOB";
-    default: return "INTEGER";
+    case FieldType::kNested:
+      return "TEXT";
+    case FieldType::kBytes:
+      return "BLOB";
+    default:
+      return "INTEGER";
   }
 }
 
@@ -94,8 +98,8 @@ std::string key_condition(const Target& t) {
   if (!store_db::table_columns(t.db, t.table, &cols)) return false;
   const RecordKind& kind = *t.kind;
   if (!cols.exists) {
-    std::string sql = "CREATE TABLE " + quote(t.table) + " (" + quote(kind.key.column) +
-                      " INTEGER NOT NULL";
+    std::string sql =
+        "CREATE TABLE " + quote(t.table) + " (" + quote(kind.key.column) + " INTEGER NOT NULL";
     if (t.two_keys) sql += ", " + quote(kind.key2.column) + " INTEGER NOT NULL";
     for (int i = 0; i < kind.field_count; ++i) {
       const FieldDesc& f = kind.fields[i];
@@ -108,8 +112,8 @@ std::string key_condition(const Target& t) {
   for (int i = 0; i < kind.field_count; ++i) {
     const FieldDesc& f = kind.fields[i];
     if (is_key_column(kind, f) || cols.has(f.name)) continue;
-    std::string sql = "ALTER TABLE " + quote(t.table) + " ADD COLUMN " + quote(f.name) + " " +
-                      sql_type(f.type);
+    std::string sql =
+        "ALTER TABLE " + quote(t.table) + " ADD COLUMN " + quote(f.name) + " " + sql_type(f.type);
     if (!store_db::exec(t.db, sql.c_str())) return false;
   }
   return true;
@@ -124,7 +128,6 @@ std::vector<const FieldDesc*> readable_fields(const Target& t, const Columns& co
   }
   return out;
 }
-
 
 std::string select_list(const Target& t, const std::vector<const FieldDesc*>& fields) {
   std::string s = key_list(t);
@@ -176,7 +179,10 @@ void column_to_field(sqlite3_stmt* st, int col, const FieldDesc& f, void* record
     case FieldType::kText: {
       const unsigned char* p = sqlite3_column_text(st, col);
       int n = sqlite3_column_bytes(st, col);
-      if (p != nullptr) field_set_text(f, record, std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(n)));
+      if (p != nullptr)
+        field_set_text(
+            f, record,
+            std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(n)));
       break;
     }
     case FieldType::kBytes: {
@@ -184,7 +190,8 @@ void column_to_field(sqlite3_stmt* st, int col, const FieldDesc& f, void* record
       int n = sqlite3_column_bytes(st, col);
       unsigned char* out = static_cast<unsigned char*>(record) + f.offset;
       std::memset(out, 0, f.size);
-      if (p != nullptr && n > 0) std::memcpy(out, p, n < static_cast<int>(f.size) ? static_cast<std::size_t>(n) : f.size);
+      if (p != nullptr && n > 0)
+        std::memcpy(out, p, n < static_cast<int>(f.size) ? static_cast<std::size_t>(n) : f.size);
       break;
     }
     case FieldType::kIntArray:
@@ -228,7 +235,8 @@ void row_to_record(const Target& t, sqlite3_stmt* st, const std::vector<const Fi
         break;
       case FieldType::kText: {
         std::string_view text = field_get_text(f, record);
-        rc = sqlite3_bind_text(st, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        rc = sqlite3_bind_text(st, index, text.data(), static_cast<int>(text.size()),
+                               SQLITE_TRANSIENT);
         break;
       }
       case FieldType::kBytes:
@@ -354,8 +362,8 @@ int list_impl(const char* store, const RecordKind& kind, const int64_t* first, v
     uint64_t span = static_cast<uint64_t>(slot_key.max) - static_cast<uint64_t>(slot_key.min);
     slots = span < static_cast<uint64_t>(capacity) ? static_cast<int>(span) + 1 : capacity;
     for (int i = 0; i < slots; ++i) {
-      RecordKey key = first != nullptr ? RecordKey(*first, slot_key.min + i)
-                                       : RecordKey(slot_key.min + i, 0);
+      RecordKey key =
+          first != nullptr ? RecordKey(*first, slot_key.min + i) : RecordKey(slot_key.min + i, 0);
       record_reset(kind, element(i), key);
     }
   }
@@ -370,7 +378,8 @@ int list_impl(const char* store, const RecordKind& kind, const int64_t* first, v
   std::vector<const FieldDesc*> fields;
   std::optional<Statement> st;
   bool exists;
-  if (!tx.begin(false) || !prepare_select(t, where + " ORDER BY " + key_list(t), &fields, &st, &exists))
+  if (!tx.begin(false) ||
+      !prepare_select(t, where + " ORDER BY " + key_list(t), &fields, &st, &exists))
     return -1;
   if (!exists || capacity == 0) {
     *count = slots;
@@ -427,15 +436,17 @@ int find_impl(const char* store, const RecordKind& kind, const char* field, void
     row_to_record(t, st->get(), fields, record);
     return tx.commit() ? 0 : -1;
   }
-  if (rc != SQLITE_DONE) fail("cannot read " + t.table, t.db);
-  else fail("not found");
+  if (rc != SQLITE_DONE)
+    fail("cannot read " + t.table, t.db);
+  else
+    fail("not found");
   return -1;
 }
 
 }  // namespace
 
-int store_read(const char* store, const RecordKind& kind, RecordKey key, void* record,
-               bool* stored, const char* table) {
+int store_read(const char* store, const RecordKind& kind, RecordKey key, void* record, bool* stored,
+               const char* table) {
   if (stored != nullptr) *stored = false;
   if (record == nullptr) return fail("no record"), -1;
   record_reset(kind, record, key);
@@ -457,7 +468,8 @@ int store_write(const char* store, const RecordKind& kind, RecordKey key, const 
                 const char* table) {
   if (record == nullptr) return fail("no record"), -1;
   if (!key_in_range(kind, key)) return -1;
-  return with_write(store, kind, table, [&](const Target& t) { return write_locked(t, key, record); });
+  return with_write(store, kind, table,
+                    [&](const Target& t) { return write_locked(t, key, record); });
 }
 
 int store_update(const char* store, const RecordKind& kind, RecordKey key, const void* record,
@@ -513,7 +525,8 @@ int store_count(const char* store, const RecordKind& kind, int* count, const cha
   if (count == nullptr) return fail("no count"), -1;
   *count = 0;
   const FieldDesc* f = nullptr;
-  if (field != nullptr && ((f = record_find_field(kind, field)) == nullptr || !field_is_integer(f->type)))
+  if (field != nullptr &&
+      ((f = record_find_field(kind, field)) == nullptr || !field_is_integer(f->type)))
     return fail("no such integer field"), -1;
   std::lock_guard<std::mutex> guard(store_db::lock());
   Target t;
@@ -575,8 +588,7 @@ int store_copy_column_int(const char* store, const RecordKind& kind, const char*
 }
 
 int copy_table_column_int(const char* store, const RecordKind& kind, const char* column,
-                          int64_t value, uint64_t mask, const char* key_column,
-                          const char* table) {
+                          int64_t value, uint64_t mask, const char* key_column, const char* table) {
   if (key_column == nullptr || !record_detail::same_name(key_column, kind.key.column))
     return fail("not the table's key column"), -1;
   return store_copy_column_int(store, kind, column, value, mask, 0, table);
@@ -601,7 +613,8 @@ int store_add(const char* store, const RecordKind& kind, void* record, const cha
     while ((rc = st.step()) == SQLITE_ROW && sqlite3_column_int64(st.get(), 0) == slot) ++slot;
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) return fail("cannot read " + t.table, t.db);
     if (slot > kind.key.max) return fail("every slot is taken");
-    if (const FieldDesc* k = record_find_field(kind, kind.key.column)) field_set_int(*k, record, slot);
+    if (const FieldDesc* k = record_find_field(kind, kind.key.column))
+      field_set_int(*k, record, slot);
     if (!write_locked(t, RecordKey(slot), record)) return false;
     *key = slot;
     return true;

@@ -4,9 +4,10 @@
 // Store paths are the recorder's system paths below (the first argument of every call);
 // the store resolves them under NVR_ROOT itself. A database file is created by the first
 // write (a read of a missing file reads as never written and creates nothing: the mere
-// existence of "/mnt/nand2/oem.db" marks a customised build) and opened once per process, lazily, in WAL mode with a busy timeout, so that readers
-// never wait and writers queue for each other. Every call is one transaction: a crash
-// never leaves half a record, and a copy to many channels happens entirely or not at all.
+// existence of "/mnt/nand2/oem.db" marks a customised build) and opened once per process, lazily,
+// in WAL mode with a busy timeout, so that readers never wait and writers queue for each other.
+// Every call is one transaction: a crash never leaves half a record, and a copy to many channels
+// happens entirely or not at all.
 //
 // Layout: one table per kind (or per table-name override), named after the kind; its key
 // column(s) form the primary key and every field has a column of its own, named after
@@ -19,8 +20,8 @@
 // defaults (the kind's `defaults`, or all zero), with its key fields set to the key. A
 // read reports this through `stored` and still returns 0; a missing table or a missing
 // database file count as never written (lists are then empty or all defaults, finds
-// find nothing, counts are 0, parameters read as their defaults). A failed read also leaves the defaults in the
-// record, so that callers which use the record regardless see sensible values.
+// find nothing, counts are 0, parameters read as their defaults). A failed read also leaves the
+// defaults in the record, so that callers which use the record regardless see sensible values.
 //
 // Results: every call returns 0 on success and -1 on failure, and never 0 for a write
 // that did not reach the database. Failures: null arguments, a key outside the kind's
@@ -41,7 +42,7 @@
 
 inline constexpr const char* kStoreMain = "/mnt/nand/app/dvdb.db";  // settings and parameters
 inline constexpr const char* kStoreAnpr = "/mnt/nand/app/anpr.db";  // licence-plate lists
-inline constexpr const char* kStoreOem = "/mnt/nand2/oem.db";       // accounts of a customised build
+inline constexpr const char* kStoreOem = "/mnt/nand2/oem.db";  // accounts of a customised build
 
 // How long a call waits for other processes' writes before it fails. Waiting writers are
 // not served in order (each retries when it wakes), so under a burst of writers one may

@@ -86,12 +86,12 @@ int store_value(const char* store, const char* key, Mode mode, Bind bind) {
   if (db == nullptr) return -1;
   Transaction tx(db);
   if (!tx.begin(true) ||
-      !store_db::exec(db, "CREATE TABLE IF NOT EXISTS params (key TEXT PRIMARY KEY NOT NULL, value)"))
+      !store_db::exec(db,
+                      "CREATE TABLE IF NOT EXISTS params (key TEXT PRIMARY KEY NOT NULL, value)"))
     return -1;
-  Statement st(db, mode == Mode::kUpsert
-                       ? "INSERT INTO params (key, value) VALUES (?1, ?2) "
-                         "ON CONFLICT (key) DO UPDATE SET value=excluded.value"
-                       : "UPDATE params SET value=?2 WHERE key=?1");
+  Statement st(db, mode == Mode::kUpsert ? "INSERT INTO params (key, value) VALUES (?1, ?2) "
+                                           "ON CONFLICT (key) DO UPDATE SET value=excluded.value"
+                                         : "UPDATE params SET value=?2 WHERE key=?1");
   if (!st.ok()) return -1;
   sqlite3_bind_text(st.get(), 1, key, -1, SQLITE_TRANSIENT);
   bind(st.get());
@@ -131,20 +131,25 @@ int get_param_value(const char* store, const char* key, char* buffer, int size,
 int check_param_key(const char* store, const char* key) {
   Value v;
   switch (lookup(store, key, &v)) {
-    case Lookup::kFound: return 0;
-    case Lookup::kMissing: return 1;
-    default: return -1;
+    case Lookup::kFound:
+      return 0;
+    case Lookup::kMissing:
+      return 1;
+    default:
+      return -1;
   }
 }
 
 int set_param_value(const char* store, const char* key, const char* text) {
   if (text == nullptr) return fail("no text"), -1;
-  return store_value(store, key, Mode::kReplaceOnly,
-                     [&](sqlite3_stmt* st) { sqlite3_bind_text(st, 2, text, -1, SQLITE_TRANSIENT); });
+  return store_value(store, key, Mode::kReplaceOnly, [&](sqlite3_stmt* st) {
+    sqlite3_bind_text(st, 2, text, -1, SQLITE_TRANSIENT);
+  });
 }
 
 int add_param_value(const char* store, const char* key, const char* text) {
   if (text == nullptr) return fail("no text"), -1;
-  return store_value(store, key, Mode::kUpsert,
-                     [&](sqlite3_stmt* st) { sqlite3_bind_text(st, 2, text, -1, SQLITE_TRANSIENT); });
+  return store_value(store, key, Mode::kUpsert, [&](sqlite3_stmt* st) {
+    sqlite3_bind_text(st, 2, text, -1, SQLITE_TRANSIENT);
+  });
 }

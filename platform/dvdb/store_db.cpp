@@ -54,8 +54,7 @@ sqlite3* open(const char* store, bool for_write, bool* missing) {
     return nullptr;
   }
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                           nullptr);
+  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   if (rc != SQLITE_OK) {
     fail("cannot open " + path, db);
     sqlite3_close(db);
@@ -133,14 +132,17 @@ bool Transaction::commit() {
 }
 
 Statement::Statement(sqlite3* db, const std::string& sql) {
-  if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr) != SQLITE_OK) {
+  if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr) !=
+      SQLITE_OK) {
     fail("cannot prepare " + sql, db);
     sqlite3_finalize(stmt_);
     stmt_ = nullptr;
   }
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() {
+  sqlite3_finalize(stmt_);
+}
 
 bool exec(sqlite3* db, const char* sql) {
   if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK) return true;
@@ -149,7 +151,9 @@ bool exec(sqlite3* db, const char* sql) {
 
 }  // namespace store_db
 
-const char* store_last_error() { return store_db::g_last_error.c_str(); }
+const char* store_last_error() {
+  return store_db::g_last_error.c_str();
+}
 
 void store_close_all() {
   std::lock_guard<std::mutex> guard(store_db::lock());

@@ -42,7 +42,9 @@ constexpr NamedBuilder kBuilders[] = {
 
 }  // namespace
 
-std::span<const NamedBuilder> coresim_builders() { return kBuilders; }
+std::span<const NamedBuilder> coresim_builders() {
+  return kBuilders;
+}
 
 const NamedBuilder* find_builder(std::string_view name) {
   for (const auto& b : kBuilders)

@@ -168,10 +168,8 @@ int listen_on(const std::string& path) {
   if (lstat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) unlink(path.c_str());
   int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
-  if (bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0 ||
-      listen(fd, 64) != 0) {
-    std::fprintf(stderr, "coresim: cannot listen on %s: %s\n", path.c_str(),
-                 std::strerror(errno));
+  if (bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 64) != 0) {
+    std::fprintf(stderr, "coresim: cannot listen on %s: %s\n", path.c_str(), std::strerror(errno));
     close(fd);
     return -1;
   }

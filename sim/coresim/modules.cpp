@@ -5,7 +5,9 @@ namespace {
 const CoreModule* const kModules[] = {&kCoreSystem, &kCoreEvent, &kCoreRecord, &kCoreCamera};
 }  // namespace
 
-std::span<const CoreModule* const> coresim_modules() { return kModules; }
+std::span<const CoreModule* const> coresim_modules() {
+  return kModules;
+}
 
 bool load_builtin_rules(RuleSet& rules, std::string& error) {
   if (!parse_scenario(kDefaultScenario, rules, error)) {

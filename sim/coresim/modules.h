@@ -12,7 +12,7 @@
 
 struct CoreModule {
   std::string_view name;
-  std::string_view rules;                 // scenario lines (scenario.h)
+  std::string_view rules;  // scenario lines (scenario.h)
   std::span<const NamedBuilder> builders;
 };
 

@@ -10,8 +10,12 @@
 
 namespace flashsim {
 
-std::string board_settings_path(const std::string& root) { return root + "/flashsim/board.conf"; }
-std::string calls_log_path(const std::string& root) { return root + "/flashsim/calls.log"; }
+std::string board_settings_path(const std::string& root) {
+  return root + "/flashsim/board.conf";
+}
+std::string calls_log_path(const std::string& root) {
+  return root + "/flashsim/calls.log";
+}
 
 namespace {
 

@@ -78,7 +78,8 @@ void trace(const DeviceState& state, Operation op) {
     if (fd < 0) return;
   }
   static constexpr const char* kNames[] = {"erase", "program", "mark_bad"};
-  const std::string device = state.side_path.substr(0, state.side_path.size() - std::strlen(".flash"));
+  const std::string device =
+      state.side_path.substr(0, state.side_path.size() - std::strlen(".flash"));
   const std::string text = std::to_string(::getpid()) + " " + std::to_string(g_process_operations) +
                            " " + device + " " + kNames[static_cast<int>(op)] + " " +
                            std::to_string(state.operations) + "\n";
@@ -126,7 +127,9 @@ void trace(const DeviceState& state, Operation op) {
 
 }  // namespace
 
-std::string side_file_path(const std::string& device_path) { return device_path + ".flash"; }
+std::string side_file_path(const std::string& device_path) {
+  return device_path + ".flash";
+}
 
 bool load_side_file(const std::string& path, SideFile* out, std::string* error) {
   std::string text;
@@ -149,7 +152,8 @@ bool load_side_file(const std::string& path, SideFile* out, std::string* error) 
     if (fields <= 0) continue;
     uint64_t number = 0;
     if (fields != 2 || !parse_number(value, &number)) {
-      if (error != nullptr) *error = path + ":" + std::to_string(line_no) + ": expected 'key number'";
+      if (error != nullptr)
+        *error = path + ":" + std::to_string(line_no) + ": expected 'key number'";
       return false;
     }
     std::string_view k(key);
@@ -175,7 +179,8 @@ bool load_side_file(const std::string& path, SideFile* out, std::string* error) 
         }
     }
     if (!known) {
-      if (error != nullptr) *error = path + ":" + std::to_string(line_no) + ": unknown setting " + key;
+      if (error != nullptr)
+        *error = path + ":" + std::to_string(line_no) + ": unknown setting " + key;
       return false;
     }
   }
@@ -210,13 +215,18 @@ FlashDevice::~FlashDevice() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-const Geometry& FlashDevice::geometry() const { return state_->side.geometry; }
-const SideFile& FlashDevice::side() const { return state_->side; }
+const Geometry& FlashDevice::geometry() const {
+  return state_->side.geometry;
+}
+const SideFile& FlashDevice::side() const {
+  return state_->side;
+}
 
 std::unique_ptr<FlashDevice> FlashDevice::open(const std::string& path, int flags,
                                                std::string* error) {
   // O_NONBLOCK: opening a FIFO planted in place of the partition must not hang.
-  int fd = ::open(path.c_str(), (flags & (O_ACCMODE | O_SYNC)) | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  int fd =
+      ::open(path.c_str(), (flags & (O_ACCMODE | O_SYNC)) | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     // A symbolic link in place of the partition could lead to a host device.
     if (errno == ELOOP) errno = ENODEV;
@@ -426,7 +436,9 @@ int FlashDevice::set_locked(uint64_t start, uint64_t length, bool locked) {
   return 0;
 }
 
-void reset_operation_count() { g_process_operations = 0; }
+void reset_operation_count() {
+  g_process_operations = 0;
+}
 
 int erase_all(const std::string& path) {
   std::string why;

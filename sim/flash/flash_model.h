@@ -45,7 +45,7 @@
 
 namespace flashsim {
 
-inline constexpr uint8_t kNorFlash = 3;   // as the MTD layer reports the types
+inline constexpr uint8_t kNorFlash = 3;  // as the MTD layer reports the types
 inline constexpr uint8_t kNandFlash = 4;
 
 struct Geometry {

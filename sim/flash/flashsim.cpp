@@ -119,7 +119,8 @@ int main(int argc, char** argv) {
     if (!flashsim::record_call(argv[2], line)) return 1;
     std::string error;
     // The reboot itself happened; a recorder that cannot start from flash is reported.
-    if (!flashsim::boot_recorder(argv[2], &error)) std::fprintf(stderr, "flashsim: %s\n", error.c_str());
+    if (!flashsim::boot_recorder(argv[2], &error))
+      std::fprintf(stderr, "flashsim: %s\n", error.c_str());
     return 0;
   }
   if (command == "chip" && argc == 3) {

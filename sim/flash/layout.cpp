@@ -137,15 +137,17 @@ class Writer {
   [[nodiscard]] bool file(const std::string& rel, const std::vector<uint8_t>& content,
                           size_t fill_size, int mode, std::string* error) {
     std::string path = root_ + rel;
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-                    static_cast<mode_t>(mode));
+    int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+               static_cast<mode_t>(mode));
     struct stat st;
     if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
       if (fd >= 0) ::close(fd);
       *error = "cannot create " + path;
       return false;
     }
-    bool ok = fchmod(fd, static_cast<mode_t>(mode)) == 0 && write_full(fd, content.data(), content.size());
+    bool ok = fchmod(fd, static_cast<mode_t>(mode)) == 0 &&
+              write_full(fd, content.data(), content.size());
     std::vector<uint8_t> erased(1 * MiB, 0xFF);
     for (size_t done = content.size(); ok && done < fill_size;) {
       size_t n = std::min(erased.size(), fill_size - done);
@@ -213,10 +215,10 @@ bool create_recorder(const std::string& dir, const LayoutOptions& options, std::
     return false;
   }
   Writer w(root);
-  for (const char* sub : {"/dev", "/dev/shm", "/proc", "/proc/sys/vm", "/flashsim", "/usr/sbin",
-                          "/sbin", "/usr/bin", "/bin", "/mnt/nand", "/mnt/nand2", "/opt/app/bin",
-                          "/tmp", "/share/dvhn/targets/hi3798/firmware",
-                          "/share/dvhn/src/boards/hi3798/firmware"})
+  for (const char* sub :
+       {"/dev", "/dev/shm", "/proc", "/proc/sys/vm", "/flashsim", "/usr/sbin", "/sbin", "/usr/bin",
+        "/bin", "/mnt/nand", "/mnt/nand2", "/opt/app/bin", "/tmp",
+        "/share/dvhn/targets/hi3798/firmware", "/share/dvhn/src/boards/hi3798/firmware"})
     if (!w.folder(sub, error)) return false;
 
   std::vector<PartitionLayout> parts = recorder_partitions(options);
@@ -253,9 +255,10 @@ bool create_recorder(const std::string& dir, const LayoutOptions& options, std::
   if (!options.tool_path.empty()) {
     const std::string tool = quote(options.tool_path);
     const std::string header = "#!/bin/sh\n# Stand-in of the board's program (flash emulation).\n";
-    if (!w.text("/usr/sbin/flash_eraseall", header + "exec " + tool + " eraseall \"$@\"\n", 0755, error) ||
-        !w.text("/sbin/reboot", header + "exec " + tool + " reboot " + quote(root) + " \"$@\"\n", 0755,
+    if (!w.text("/usr/sbin/flash_eraseall", header + "exec " + tool + " eraseall \"$@\"\n", 0755,
                 error) ||
+        !w.text("/sbin/reboot", header + "exec " + tool + " reboot " + quote(root) + " \"$@\"\n",
+                0755, error) ||
         !w.text("/usr/bin/dvchip_update", header + "exec " + tool + " chip " + quote(root) + "\n",
                 0755, error))
       return false;
@@ -273,8 +276,10 @@ bool boot_recorder(const std::string& root, std::string* error) {
     *error = "cannot read the boot environment " + root + "/dev/mtd1";
     return false;
   }
-  std::unique_ptr<EnvBlock> copies[2] = {std::make_unique<EnvBlock>(), std::make_unique<EnvBlock>()};
-  for (size_t i = 0; i < 2; ++i) std::memcpy(copies[i].get(), device.data() + i * sizeof(EnvBlock), sizeof(EnvBlock));
+  std::unique_ptr<EnvBlock> copies[2] = {std::make_unique<EnvBlock>(),
+                                         std::make_unique<EnvBlock>()};
+  for (size_t i = 0; i < 2; ++i)
+    std::memcpy(copies[i].get(), device.data() + i * sizeof(EnvBlock), sizeof(EnvBlock));
   const EnvChoice choice = env_choose_copy(env_crc_ok(*copies[0]), copies[0]->generation,
                                            env_crc_ok(*copies[1]), copies[1]->generation);
   if (choice == EnvChoice::kDefault) {
@@ -283,7 +288,8 @@ bool boot_recorder(const std::string& root, std::string* error) {
   }
   const EnvBlock& chosen = *copies[choice == EnvChoice::kCopy0 ? 0 : 1];
   std::optional<std::vector<std::string_view>> entries = env_entries(chosen);
-  std::optional<std::string_view> bootargs = entries ? env_find(*entries, "bootargs") : std::nullopt;
+  std::optional<std::string_view> bootargs =
+      entries ? env_find(*entries, "bootargs") : std::nullopt;
   if (!bootargs) {
     *error = "the boot environment has no \"bootargs\"";
     return false;

@@ -14,9 +14,9 @@
 namespace flashsim {
 
 struct PartitionLayout {
-  std::string name;       // partition name, as in "/proc/mtd"
-  uint8_t type;           // kNorFlash or kNandFlash
-  uint32_t size;          // bytes
+  std::string name;  // partition name, as in "/proc/mtd"
+  uint8_t type;      // kNorFlash or kNandFlash
+  uint32_t size;     // bytes
   uint32_t erasesize;
   uint32_t writesize;
   uint32_t oobsize;

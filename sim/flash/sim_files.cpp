@@ -34,8 +34,9 @@ bool pread_full(int fd, uint8_t* data, size_t count, uint64_t offset) {
 }
 
 bool pwrite_full(int fd, const uint8_t* data, size_t count, uint64_t offset) {
-  return transfer_full(data, count, offset,
-                       [fd](const uint8_t* p, size_t n, off_t at) { return ::pwrite(fd, p, n, at); });
+  return transfer_full(data, count, offset, [fd](const uint8_t* p, size_t n, off_t at) {
+    return ::pwrite(fd, p, n, at);
+  });
 }
 
 bool write_full(int fd, const void* data, size_t count) {
@@ -44,7 +45,8 @@ bool write_full(int fd, const void* data, size_t count) {
 }
 
 bool parse_number(const char* text, uint64_t* out) {
-  if (text == nullptr || *text == '\0' || *text == '-' || *text == '+' || *text == ' ') return false;
+  if (text == nullptr || *text == '\0' || *text == '-' || *text == '+' || *text == ' ')
+    return false;
   errno = 0;
   char* end = nullptr;
   unsigned long long value = std::strtoull(text, &end, 0);
@@ -84,7 +86,8 @@ bool write_file_atomic(const std::string& path, const std::string& content, int 
   int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
                   static_cast<mode_t>(mode));
   if (fd < 0) return false;
-  bool ok = fchmod(fd, static_cast<mode_t>(mode)) == 0 && write_full(fd, content.data(), content.size());
+  bool ok =
+      fchmod(fd, static_cast<mode_t>(mode)) == 0 && write_full(fd, content.data(), content.size());
   ok = (close(fd) == 0) && ok;
   if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
     ::unlink(tmp.c_str());

@@ -40,9 +40,9 @@
 namespace {
 
 // Every record kind the tool can show and seed. A module that declares a kind adds it here.
-const RecordKind* const kKinds[] = {&kUserKind,           &kCameraKind,         &kOsdKind,
-                                    &kPrivacyMaskKind,    &kIpcProtocolKind,    &kIpcModelKind,
-                                    &kHolidayKind,        &kRecordSettingsKind, &kRecordScheduleKind};
+const RecordKind* const kKinds[] = {&kUserKind,        &kCameraKind,         &kOsdKind,
+                                    &kPrivacyMaskKind, &kIpcProtocolKind,    &kIpcModelKind,
+                                    &kHolidayKind,     &kRecordSettingsKind, &kRecordScheduleKind};
 
 // Parameters of a factory-default recorder: the channel count and those read at login.
 struct DefaultParam {
@@ -51,9 +51,9 @@ struct DefaultParam {
   int value;
 };
 constexpr DefaultParam kDefaultParams[] = {
-    {"max_cameras", nullptr, 32},          {"failover_mode", nullptr, 0},
-    {"same_channel_exist", nullptr, 0},    {"hardware_version", "V1.1", 0},
-    {"software_version", "7x.7.0.9", 0},   {"model", "", 0},
+    {"max_cameras", nullptr, 32},        {"failover_mode", nullptr, 0},
+    {"same_channel_exist", nullptr, 0},  {"hardware_version", "V1.1", 0},
+    {"software_version", "7x.7.0.9", 0}, {"model", "", 0},
 };
 
 constexpr const char* kAdminName = "admin";
@@ -101,12 +101,13 @@ UserRecord new_account(const char* name, const char* password, int type) {
   bool admin = type == 0;
   u.permission = admin ? -1 : 0;
   u.remote_permission = admin ? -1 : 0;
-  int32_t* local[] = {&u.local_live_view, &u.local_playback, &u.local_retrieve,
-                      &u.local_smart_analysis, &u.local_event, &u.local_camera,
-                      &u.local_storage, &u.local_settings, &u.local_status, &u.local_shutdown};
-  int32_t* remote[] = {&u.remote_live_view, &u.remote_playback, &u.remote_retrieve,
-                       &u.remote_smart_analysis, &u.remote_event, &u.remote_camera,
-                       &u.remote_storage, &u.remote_settings, &u.remote_status,
+  int32_t* local[] = {&u.local_live_view,      &u.local_playback, &u.local_retrieve,
+                      &u.local_smart_analysis, &u.local_event,    &u.local_camera,
+                      &u.local_storage,        &u.local_settings, &u.local_status,
+                      &u.local_shutdown};
+  int32_t* remote[] = {&u.remote_live_view,      &u.remote_playback, &u.remote_retrieve,
+                       &u.remote_smart_analysis, &u.remote_event,    &u.remote_camera,
+                       &u.remote_storage,        &u.remote_settings, &u.remote_status,
                        &u.remote_shutdown};
   for (int i = 0; i < 10; ++i) {
     *local[i] = admin || i < 3 ? 1 : 0;
@@ -196,7 +197,9 @@ sqlite3* open_readonly(const char* store) {
   return db;
 }
 
-[[nodiscard]] bool is_table_name(const char* name) { return record_detail::is_identifier(name); }
+[[nodiscard]] bool is_table_name(const char* name) {
+  return record_detail::is_identifier(name);
+}
 
 // Prints the result rows of `sql`, tab-separated, with a header line; NULL as "NULL",
 // blobs as hex digits.
@@ -214,7 +217,9 @@ int print_rows(sqlite3* db, const std::string& sql) {
     for (int i = 0; i < columns; ++i) {
       if (i) std::printf("\t");
       switch (sqlite3_column_type(st, i)) {
-        case SQLITE_NULL: std::printf("NULL"); break;
+        case SQLITE_NULL:
+          std::printf("NULL");
+          break;
         case SQLITE_BLOB: {
           const unsigned char* p = static_cast<const unsigned char*>(sqlite3_column_blob(st, i));
           for (int j = 0; j < sqlite3_column_bytes(st, i); ++j) std::printf("%02x", p[j]);
@@ -280,8 +285,10 @@ int cmd_record(const char* store, int argc, char** argv) {
     for (; at < argc; ++at) {
       const char* eq = std::strchr(argv[at], '=');
       const FieldDesc* f =
-          eq != nullptr ? record_find_field(*kind, std::string_view(argv[at], static_cast<std::size_t>(eq - argv[at])))
-                        : nullptr;
+          eq != nullptr
+              ? record_find_field(
+                    *kind, std::string_view(argv[at], static_cast<std::size_t>(eq - argv[at])))
+              : nullptr;
       if (f == nullptr || !field_set_from_text(*f, record.data(), eq + 1)) {
         std::fprintf(stderr, "nvrdb: bad field setting %s\n", argv[at]);
         return 2;
@@ -312,7 +319,8 @@ int cmd_user(const char* store, int argc, char** argv) {
   if (argc == 1 && std::strcmp(argv[0], "list") == 0) {
     std::vector<UserRecord> users(kMaxUsers);
     int count = 0;
-    if (read_users(store, users.data(), kMaxUsers, &count) != 0) return failed("cannot read the accounts");
+    if (read_users(store, users.data(), kMaxUsers, &count) != 0)
+      return failed("cannot read the accounts");
     for (int i = 0; i < count; ++i)
       if (users[i].enable != 0)
         std::printf("%d\t%s\ttype %d\n", users[i].id, users[i].name, users[i].type);

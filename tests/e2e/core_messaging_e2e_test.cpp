@@ -68,8 +68,8 @@ TEST(CoreMessaging, SharedCallbacksWriteTheirExactOutput) {
   const Case cases[] = {
       {"json", "3000 hex=05000000", "1", kJson + "{\"status\":5}", "rc=0 done=1\n"},
       {"json", "3000 hex=ffffffff09000000", "1", kJson + "{\"status\":-1}", "rc=0 done=1\n"},
-      {"json", "3000 hex=", "1", kJsonError, "rc=0 done=0\n"},       // null payload ignored
-      {"json", "3000 hex=0500", "1", kJsonError, "rc=0 done=0\n"},   // short: no data
+      {"json", "3000 hex=", "1", kJsonError, "rc=0 done=0\n"},      // null payload ignored
+      {"json", "3000 hex=0500", "1", kJsonError, "rc=0 done=0\n"},  // short: no data
       {"okfailed", "3000 hex=00000000", "0", kText + "OK", "rc=0 done=1\n"},
       {"okfailed", "3000 hex=02000000", "0", kText + "FAILED", "rc=0 done=1\n"},
       {"okfailed", "3000 hex=0000", "0", kText + "FAILED", "rc=0 done=1\n"},
@@ -81,10 +81,11 @@ TEST(CoreMessaging, SharedCallbacksWriteTheirExactOutput) {
       // Module records of 16 bytes {int32 id; char name[12]}; a name filling its whole
       // field has no NUL and must not run into the next record.
       {"records",
-       "3000 hex=01000000" "66726f6e7400000000000000"
-       "02000000" "6162636465666768696a6b6c",
-       "1", kJson + R"([{"id":1,"name":"front"},{"id":2,"name":"abcdefghijkl"}])",
-       "rc=0 done=1\n"},
+       "3000 hex=01000000"
+       "66726f6e7400000000000000"
+       "02000000"
+       "6162636465666768696a6b6c",
+       "1", kJson + R"([{"id":1,"name":"front"},{"id":2,"name":"abcdefghijkl"}])", "rc=0 done=1\n"},
       {"records", "3000 hex=0100000066726f6e74", "1", kJsonError, "rc=0 done=0\n"},
       // An answer type the module does not route is ignored: the wait times out.
       {"json", "3000 answer=9999 hex=00000000", "1", kJsonError, "rc=0 done=0\n"},
@@ -162,8 +163,8 @@ TEST(CoreMessaging, AnswerAfterTheBudgetIsDropped) {
 }
 
 TEST(CoreMessaging, BadFramesCloseTheConnectionWithoutCrash) {
-  for (const char* rule : {"3000 magic=0x12345678 hex=00000000\n",
-                           "3000 length=16777217 hex=00000000\n"}) {
+  for (const char* rule :
+       {"3000 magic=0x12345678 hex=00000000\n", "3000 length=16777217 hex=00000000\n"}) {
     SCOPED_TRACE(rule);
     TempRoot root;
     CoreSim core(root, rule);

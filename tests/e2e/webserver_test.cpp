@@ -47,8 +47,8 @@ TEST_F(WebServer, RequestsReachTheHandlerWithTheirText) {
   auto [status, body] = curl({url("/echo?chn=%22x%22&y=%7B")});
   EXPECT_EQ(status, "HTTP/1.1 200 OK");
   EXPECT_EQ(body, "chn=\"x\"&y=%7B");
-  std::tie(status, body) =
-      curl({"-H", "Content-Type: application/json", "--data-binary", "{\"a\": [1, 2]}", url("/echo")});
+  std::tie(status, body) = curl(
+      {"-H", "Content-Type: application/json", "--data-binary", "{\"a\": [1, 2]}", url("/echo")});
   EXPECT_EQ(status, "HTTP/1.1 200 OK");
   EXPECT_EQ(body, "{\"a\": [1, 2]}");
 }
@@ -83,9 +83,9 @@ TEST_F(WebServer, LoginAndLogoutThroughTheServer) {
   ASSERT_TRUE(core.ok());
   start("webcgi");
 
-  auto [status, body] = curl({"-H", "Content-Type: application/json", "--data-binary",
-                              "{\"userName\":\"admin\",\"md5\":\"0192023a7bbd73250516f069df18b500\"}",
-                              url("/1000")});
+  auto [status, body] =
+      curl({"-H", "Content-Type: application/json", "--data-binary",
+            "{\"userName\":\"admin\",\"md5\":\"0192023a7bbd73250516f069df18b500\"}", url("/1000")});
   EXPECT_EQ(status, "HTTP/1.1 200 OK");
   EXPECT_EQ(body.rfind("{ \"type\": 0, \"userName\": \"admin\", ", 0), 0u) << body;
   EXPECT_NE(body.find("\"sessionId\": \""), std::string::npos);

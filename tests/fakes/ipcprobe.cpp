@@ -104,12 +104,18 @@ int main(int argc, char** argv) {
       return 2;
     } else {
       ++i;
-      if (arg == "--type") type = std::atoi(value);
-      else if (arg == "--answer") answer = std::atoi(value);
-      else if (arg == "--kind") kind = std::atoi(value);
-      else if (arg == "--times") times = std::atoi(value);
-      else if (arg == "--linger-ms") linger_ms = std::atoi(value);
-      else if (arg == "--cb") mode = value;
+      if (arg == "--type")
+        type = std::atoi(value);
+      else if (arg == "--answer")
+        answer = std::atoi(value);
+      else if (arg == "--kind")
+        kind = std::atoi(value);
+      else if (arg == "--times")
+        times = std::atoi(value);
+      else if (arg == "--linger-ms")
+        linger_ms = std::atoi(value);
+      else if (arg == "--cb")
+        mode = value;
       else if (arg == "--hex") {
         if (!parse_hex(value, payload)) return 2;
       } else {
@@ -120,12 +126,18 @@ int main(int argc, char** argv) {
   }
   if (type < 0) return 2;
   g_route.answer_type = answer >= 0 ? answer : type + 5000;
-  if (mode == "json") g_route = {g_route.answer_type, 4, on_cgi_common_json_cb};
-  else if (mode == "okfailed") g_route = {g_route.answer_type, 4, on_cgi_ok_failed_cb};
-  else if (mode == "echo") g_route = {g_route.answer_type, 1, on_cgi_text_echo_cb};
-  else if (mode == "flag") g_route = {g_route.answer_type, 4, on_probe_flag_cb};
-  else if (mode == "records") g_route = {g_route.answer_type, sizeof(ProbeRecord), on_probe_records_cb};
-  else return 2;
+  if (mode == "json")
+    g_route = {g_route.answer_type, 4, on_cgi_common_json_cb};
+  else if (mode == "okfailed")
+    g_route = {g_route.answer_type, 4, on_cgi_ok_failed_cb};
+  else if (mode == "echo")
+    g_route = {g_route.answer_type, 1, on_cgi_text_echo_cb};
+  else if (mode == "flag")
+    g_route = {g_route.answer_type, 4, on_probe_flag_cb};
+  else if (mode == "records")
+    g_route = {g_route.answer_type, sizeof(ProbeRecord), on_probe_records_cb};
+  else
+    return 2;
 
   for (int n = 0; n < times; ++n) {
     int rc = cgi_start_ipc(null_callback ? nullptr : on_probe_ipc_callback, type,

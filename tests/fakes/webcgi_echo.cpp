@@ -24,9 +24,11 @@ int echo_handler(char* text) {
   return 0;
 }
 
-constexpr WebReq kEchoRoutes[] = {
-    {"/echo", echo_handler}, {"/1019", echo_handler}, {"/6082", echo_handler},
-    {"/9999", echo_handler}, {"/1010", echo_handler}};
+constexpr WebReq kEchoRoutes[] = {{"/echo", echo_handler},
+                                  {"/1019", echo_handler},
+                                  {"/6082", echo_handler},
+                                  {"/9999", echo_handler},
+                                  {"/1010", echo_handler}};
 
 struct Registration {
   Registration() {
@@ -42,4 +44,6 @@ struct Registration {
 
 }  // namespace
 
-int main() { return cgi_main(); }
+int main() {
+  return cgi_main();
+}

@@ -43,7 +43,7 @@ TEST(WebSystem, ProgramsAreFoundOnlyUnderTheRoot) {
   chmod((bin + "/reboot").c_str(), 0755);
   EXPECT_EQ(web_system("reboot now"), 0);
   EXPECT_EQ(slurp(marker), "now\n");
-  EXPECT_EQ(web_system("tcpdump -c 1"), -1);           // not under the root: not found
+  EXPECT_EQ(web_system("tcpdump -c 1"), -1);                // not under the root: not found
   EXPECT_EQ(web_system("/usr/sbin/flash_eraseall x"), -1);  // moved under the root
   // Plain file tools come from the host.
   std::string a = nvr_path("/tmp/a"), b = nvr_path("/tmp/b");
@@ -68,7 +68,8 @@ TEST(ShellCommand, Rewriting) {
   for (const auto& c : cases) {
     ShellCommand sc = nvr_shell_command(c.in);
     EXPECT_EQ(sc.command, c.out) << c.in;
-    EXPECT_EQ(sc.path_env, root + "/bin:" + root + "/sbin:" + root + "/usr/bin:" + root + "/usr/sbin");
+    EXPECT_EQ(sc.path_env,
+              root + "/bin:" + root + "/sbin:" + root + "/usr/bin:" + root + "/usr/sbin");
   }
   EXPECT_NE(nvr_shell_command("tar -xf x").command.find("/tar -xf x"), std::string::npos);
 }

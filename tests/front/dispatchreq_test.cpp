@@ -48,8 +48,8 @@ TEST(ModuleTables, EveryPathOnceInTheRequiredOrderAndCounts) {
   const struct {
     const char* name;
     int count;
-  } expected[] = {{"aging", 5},    {"alarm", 18},   {"camera", 81},   {"network", 39},
-                  {"ptz", 21},     {"record", 10},  {"status", 12},   {"storage", 29},
+  } expected[] = {{"aging", 5},     {"alarm", 18},  {"camera", 81}, {"network", 39},
+                  {"ptz", 21},      {"record", 10}, {"status", 12}, {"storage", 29},
                   {"playback", 33}, {"system", 63}, {"event", 109}};
   std::set<std::string> seen;
   int total = 0;

@@ -166,9 +166,8 @@ TEST_F(Multipart, ContentLengthBoundsTheBody) {
 
 TEST_F(Multipart, LongHeaderLinesAndBoundariesAreCutNotOverrun) {
   std::string long_name(5000, 'n');
-  std::string body = "--B\r\nContent-Disposition: form-data; name=\"" + long_name +
-                     "\"\r\nX-" + std::string(3000, 'h') + ": " + std::string(3000, 'v') +
-                     "\r\n\r\nv\r\n--B--";
+  std::string body = "--B\r\nContent-Disposition: form-data; name=\"" + long_name + "\"\r\nX-" +
+                     std::string(3000, 'h') + ": " + std::string(3000, 'v') + "\r\n\r\nv\r\n--B--";
   ASSERT_EQ(parse(body), 0);
   auto v = entries();
   ASSERT_EQ(v.size(), 1u);
@@ -177,8 +176,9 @@ TEST_F(Multipart, LongHeaderLinesAndBoundariesAreCutNotOverrun) {
   EXPECT_STREQ(v[0]->value, "v");
 
   std::string boundary(993, 'k');
-  std::string b2 = "--" + boundary + "\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\nval\r\n--" +
-                   boundary + "--";
+  std::string b2 = "--" + boundary +
+                   "\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\nval\r\n--" + boundary +
+                   "--";
   ASSERT_EQ(parse(b2, boundary.c_str()), 0);
   v = entries();
   ASSERT_EQ(v.size(), 1u);

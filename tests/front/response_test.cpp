@@ -29,7 +29,8 @@ TEST(Response, WritersAndErrorBodies) {
             "Content-type: application/json\r\n\r\n{\"a\":1}");
   EXPECT_EQ(capture([] { cgi_writeback_webserver(7, "raw %s"); }), "raw %s");
   EXPECT_EQ(capture([] { EXPECT_EQ(cgi_writeback_webserver(0, nullptr), -1); }), "");
-  EXPECT_EQ(capture([] { cgi_error_to_webserver(0); }), "Content-type: text/plain\r\n\r\nCGI ERROR");
+  EXPECT_EQ(capture([] { cgi_error_to_webserver(0); }),
+            "Content-type: text/plain\r\n\r\nCGI ERROR");
   EXPECT_EQ(capture([] { cgi_error_to_webserver(1); }),
             "Content-type: application/json\r\n\r\n{status:\"CGI ERROR\"}");
   EXPECT_EQ(capture([] { EXPECT_EQ(cgi_error_to_webserver(2), 0); }), "");

@@ -34,7 +34,8 @@ class WebcgiProcess : public ::testing::Test {
     return nvrtest::run_process(spec);
   }
   ProcessResult echo_get(const std::string& query, const std::string& path = "/echo") {
-    return run("webcgi_echo", {{"REQUEST_METHOD", "GET"}, {"PATH_INFO", path}, {"QUERY_STRING", query}});
+    return run("webcgi_echo",
+               {{"REQUEST_METHOD", "GET"}, {"PATH_INFO", path}, {"QUERY_STRING", query}});
   }
   ProcessResult echo_post(const std::string& body, const std::string& type = "application/json",
                           const std::string& method = "POST") {
@@ -43,10 +44,11 @@ class WebcgiProcess : public ::testing::Test {
   }
   ProcessResult upload(const std::string& path, const std::string& body,
                        const std::string& query = "") {
-    return run("webcgi_echo", {{"REQUEST_METHOD", "POST"},
-                               {"PATH_INFO", path},
-                               {"QUERY_STRING", query},
-                               {"CONTENT_TYPE", "multipart/form-data; boundary=XyZ"}},
+    return run("webcgi_echo",
+               {{"REQUEST_METHOD", "POST"},
+                {"PATH_INFO", path},
+                {"QUERY_STRING", query},
+                {"CONTENT_TYPE", "multipart/form-data; boundary=XyZ"}},
                body);
   }
   std::size_t temp_files() {
@@ -109,8 +111,10 @@ TEST_F(WebcgiProcess, PostBodyLimits) {
   EXPECT_EQ(echo_post(big).out, kText + std::string(30719, 'b'));
   // CONTENT_LENGTH is not consulted: the body ends where standard input ends.
   EXPECT_EQ(run("webcgi_echo",
-                {{"REQUEST_METHOD", "POST"}, {"PATH_INFO", "/echo"},
-                 {"CONTENT_TYPE", "application/json"}, {"CONTENT_LENGTH", "2"}},
+                {{"REQUEST_METHOD", "POST"},
+                 {"PATH_INFO", "/echo"},
+                 {"CONTENT_TYPE", "application/json"},
+                 {"CONTENT_LENGTH", "2"}},
                 "abcdef")
                 .out,
             kText + "abcdef");
@@ -152,10 +156,16 @@ TEST_F(WebcgiProcess, UploadIntakeRules) {
   EXPECT_NE(r.out.find(" & k=v\n[file 3]"), std::string::npos);
   EXPECT_EQ(temp_files(), 0u);
   // No "file" entry, no file name, or a name of 128 characters or more: nothing.
-  EXPECT_EQ(upload("/9999", "--XyZ\r\nContent-Disposition: form-data; name=\"other\"; "
-                            "filename=\"a\"\r\n\r\nx\r\n--XyZ--").out, "");
-  EXPECT_EQ(upload("/9999", "--XyZ\r\nContent-Disposition: form-data; name=\"file\"\r\n\r\n"
-                            "x\r\n--XyZ--").out, "");
+  EXPECT_EQ(upload("/9999",
+                   "--XyZ\r\nContent-Disposition: form-data; name=\"other\"; "
+                   "filename=\"a\"\r\n\r\nx\r\n--XyZ--")
+                .out,
+            "");
+  EXPECT_EQ(upload("/9999",
+                   "--XyZ\r\nContent-Disposition: form-data; name=\"file\"\r\n\r\n"
+                   "x\r\n--XyZ--")
+                .out,
+            "");
   EXPECT_EQ(upload("/9999", file_body(std::string(128, 'n'), "x")).out, "");
   EXPECT_EQ(upload("/9999", file_body(std::string(127, 'n'), "x")).out,
             kText + root_.at("/tmp/" + std::string(127, 'n')) + "\n[file 1]");
@@ -181,8 +191,10 @@ TEST_F(WebcgiProcess, MalformedMultipartEndsWith255AndCleansUp) {
   EXPECT_EQ(r.exit_code, 0);
   // "/1010" leaves its body unread and gets "temp & query".
   EXPECT_EQ(run("webcgi_echo",
-                {{"REQUEST_METHOD", "POST"}, {"PATH_INFO", "/1010"},
-                 {"CONTENT_TYPE", "multipart/form-data; boundary=XyZ"}, {"QUERY_STRING", "s=1"}},
+                {{"REQUEST_METHOD", "POST"},
+                 {"PATH_INFO", "/1010"},
+                 {"CONTENT_TYPE", "multipart/form-data; boundary=XyZ"},
+                 {"QUERY_STRING", "s=1"}},
                 "garbage without end")
                 .out,
             kText + "temp & s=1");

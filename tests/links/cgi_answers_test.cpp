@@ -27,11 +27,12 @@ TEST(IpcRecordCount, LengthDividedByRecordSize) {
     std::size_t record_size;
     int count;
   };
-  for (const Case& c : {Case{0, 4, 0}, Case{3, 4, 0}, Case{4, 4, 1}, Case{7, 4, 1},
-                        Case{64 * 64, 64, 64}, Case{64 * 64 - 1, 64, 63}, Case{10, 0, 0},
-                        Case{kDvMaxPayload, 1, int(kDvMaxPayload)}}) {
+  for (const Case& c :
+       {Case{0, 4, 0}, Case{3, 4, 0}, Case{4, 4, 1}, Case{7, 4, 1}, Case{64 * 64, 64, 64},
+        Case{64 * 64 - 1, 64, 63}, Case{10, 0, 0}, Case{kDvMaxPayload, 1, int(kDvMaxPayload)}}) {
     auto h = header(8300, c.length);
-    EXPECT_EQ(ipc_record_count(h.data(), c.record_size), c.count) << c.length << "/" << c.record_size;
+    EXPECT_EQ(ipc_record_count(h.data(), c.record_size), c.count)
+        << c.length << "/" << c.record_size;
   }
   EXPECT_EQ(ipc_record_count(nullptr, 4), 0);
 }
@@ -88,9 +89,8 @@ TEST(IpcRouteAnswer, RoutesByTypeWithRecordCount) {
     bool payload_passed;
   };
   const Case cases[] = {
-      {8300, 130, payload, true, 2, true},
-      {8504, 4, payload, true, 1, true},
-      {8504, 3, payload, true, 0, false},  // short: no data, bytes never handed out
+      {8300, 130, payload, true, 2, true},  {8504, 4, payload, true, 1, true},
+      {8504, 3, payload, true, 0, false},    // short: no data, bytes never handed out
       {8504, 4, nullptr, false, -1, false},  // null payload: ignored
       {9999, 4, payload, false, -1, false},  // unknown type: ignored
   };
@@ -161,9 +161,9 @@ TEST_F(Answers, OkFailed) {
     bool null_payload;
     const char* body;
   };
-  for (const Case& c : {Case{1, 0, false, "OK"}, Case{1, 1, false, "FAILED"},
-                        Case{1, -1, false, "FAILED"}, Case{0, 0, false, "FAILED"},
-                        Case{1, 0, true, "FAILED"}}) {
+  for (const Case& c :
+       {Case{1, 0, false, "OK"}, Case{1, 1, false, "FAILED"}, Case{1, -1, false, "FAILED"},
+        Case{0, 0, false, "FAILED"}, Case{1, 0, true, "FAILED"}}) {
     fresh();
     EXPECT_EQ(on_cgi_ok_failed_cb(c.count, c.null_payload ? nullptr : &c.value), 0);
     EXPECT_EQ(output(), kText + c.body);

@@ -30,8 +30,10 @@ TEST(OnCgiGetValueByJson, Table) {
   for (const auto& c : cases) {
     int out = 12345;
     EXPECT_EQ(on_cgi_get_value_by_json(c.text, c.key, &out), c.rc) << (c.text ? c.text : "null");
-    if (c.rc == 0) EXPECT_EQ(out, c.value);
-    else EXPECT_EQ(out, 12345);
+    if (c.rc == 0)
+      EXPECT_EQ(out, c.value);
+    else
+      EXPECT_EQ(out, 12345);
   }
   EXPECT_EQ(on_cgi_get_value_by_json(R"({"a":1})", "a", nullptr), -1);
 }
@@ -53,9 +55,9 @@ TEST(OnCgiGetFromJson, IntAndString) {
     std::string want;
   };
   const Case cases[] = {
-      {"s", 32, 0, "hello"}, {"s", 6, 0, "hello"}, {"s", 5, 0, "hell"},
-      {"s", 1, 0, ""},       {"e", 8, 0, ""},      {"num", 8, 0, "5"},
-      {"missing", 8, -1, "?"}, {"z", 8, -1, "?"}, {"s", 0, -1, "?"},
+      {"s", 32, 0, "hello"},   {"s", 6, 0, "hello"}, {"s", 5, 0, "hell"},
+      {"s", 1, 0, ""},         {"e", 8, 0, ""},      {"num", 8, 0, "5"},
+      {"missing", 8, -1, "?"}, {"z", 8, -1, "?"},    {"s", 0, -1, "?"},
   };
   for (const auto& c : cases) {
     char buffer[32] = "?";

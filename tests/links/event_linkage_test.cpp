@@ -30,10 +30,8 @@ struct TestEvent {
 };
 
 constexpr FieldDesc kTestEventFields[] = {
-    NVR_FIELD(TestEvent, chn, "chnid"),
-    NVR_FIELD(TestEvent, enable, "enable"),
-    NVR_FIELD(TestEvent, interval, "interval"),
-    NVR_FIELD(TestEvent, channels, "triChannels"),
+    NVR_FIELD(TestEvent, chn, "chnid"),         NVR_FIELD(TestEvent, enable, "enable"),
+    NVR_FIELD(TestEvent, interval, "interval"), NVR_FIELD(TestEvent, channels, "triChannels"),
     NVR_FIELD(TestEvent, mask, nullptr),
 };
 constexpr RecordKind kTestEventKind{
@@ -43,8 +41,8 @@ constexpr LinkageSchedule kSchedules[] = {
     {"effective", "test_esche", ScheduleCodec::kStandard},
     {"audible", "test_audible", ScheduleCodec::kSecond},
 };
-constexpr JsonKeyMap kScalars[] = {{"enable", "enable"}, {"interval", "interval"},
-                                   {"channels", "triChannels"}};
+constexpr JsonKeyMap kScalars[] = {
+    {"enable", "enable"}, {"interval", "interval"}, {"channels", "triChannels"}};
 
 void rebuild_mask(void* record, json_object*) {
   auto* e = static_cast<TestEvent*>(record);
@@ -107,7 +105,8 @@ TEST(EventLinkage, StoresEachPartThatTheRequestCarries) {
   ASSERT_EQ(read_schedule(kStoreMain, "test_esche", 3, block.get()), 0);
   EXPECT_STREQ(block->day[7].section[11].end, "02:00");
   bool audible_stored = true;
-  ASSERT_EQ(store_read(kStoreMain, kScheduleKind, 3, block.get(), &audible_stored, "test_audible"), 0);
+  ASSERT_EQ(store_read(kStoreMain, kScheduleKind, 3, block.get(), &audible_stored, "test_audible"),
+            0);
   EXPECT_FALSE(audible_stored);
 
   WhiteLedSlot slot{};
@@ -132,7 +131,9 @@ TEST(EventLinkage, RecordWrittenOnlyForScalarsOrAStoredPtzLinkage) {
   ASSERT_EQ(store_read(kStoreMain, kTestEventKind, 9, &back, &stored), 0);
   EXPECT_FALSE(stored);
 
-  Json ptz("{\"ptzChnId\":9,\"ptzType\":1,\"ptzParams\":[{\"acto_ptz_channel\":2,\"acto_ptz_type\":1}]}");
+  Json ptz(
+      "{\"ptzChnId\":9,\"ptzType\":1,\"ptzParams\":[{\"acto_ptz_channel\":2,\"acto_ptz_type\":1}]"
+      "}");
   ASSERT_EQ(event_linkage_save(kDesc, ptz.tree, 9, &rec, &r), 0);
   EXPECT_TRUE(r.ptz_stored);
   EXPECT_TRUE(r.record_written);
@@ -271,7 +272,8 @@ std::string full_request(int ptz_channel) {
          "\"httpParams\":{\"url\":\"http://h/a\",\"username\":\"u\",\"password\":\"p\"},"
          "\"enable\":1,\"interval\":20,\"triChannels\":\"10000000000000000000000000000001\","
          "\"http_notification_interval\":15,\"triChnAlarms\":[\"01\",\"10\"],"
-         "\"ptzChnId\":" + std::to_string(ptz_channel) +
+         "\"ptzChnId\":" +
+         std::to_string(ptz_channel) +
          ",\"ptzType\":9,\"ptzParams\":[{\"acto_ptz_channel\":4,\"acto_ptz_type\":1,"
          "\"acto_ptz_preset\":3}]}";
 }
@@ -378,15 +380,17 @@ TEST(EventLinkageDesc, GetterAnswersInTheDescriptionsOrder) {
   Json out(event_linkage_json(kLinkDesc, 11));
   ASSERT_NE(out.tree, nullptr);
   const std::vector<std::string> expected = {
-      "camId", "event", "triChannels", "enable", "audible", "triChnAlarms", "whiteInfo",
-      "httpSche", "httpParams", "http_notification_interval", "audioIdMask", "ptzParams"};
+      "camId",        "event",     "triChannels", "enable",     "audible",
+      "triChnAlarms", "whiteInfo", "httpSche",    "httpParams", "http_notification_interval",
+      "audioIdMask",  "ptzParams"};
   EXPECT_EQ(keys_of(out.tree), expected);
   EXPECT_EQ(text_of(out.tree, "camId"), "11");
   EXPECT_EQ(text_of(out.tree, "event"), "4");
   EXPECT_EQ(text_of(out.tree, "triChnAlarms"), "[ \"01\", \"10\" ]");
   EXPECT_EQ(text_of(out.tree, "whiteInfo"), "[ { \"chnid\": 7, \"mode\": 2, \"time\": 30 } ]");
-  EXPECT_EQ(text_of(out.tree, "httpParams"),
-            "{ \"chnId\": 11, \"url\": \"http:\\/\\/h\\/a\", \"username\": \"u\", \"password\": \"p\" }");
+  EXPECT_EQ(
+      text_of(out.tree, "httpParams"),
+      "{ \"chnId\": 11, \"url\": \"http:\\/\\/h\\/a\", \"username\": \"u\", \"password\": \"p\" }");
   EXPECT_EQ(text_of(out.tree, "ptzParams"),
             "[ { \"acto_ptz_channel\": 4, \"acto_ptz_type\": 1, \"acto_ptz_preset\": 3, "
             "\"acto_ptz_patrol\": 0 } ]");
@@ -425,7 +429,8 @@ TEST(EventLinkageDesc, CopyGivesEverySelectedChannelTheRecordAndLinkage) {
     EXPECT_STREQ(back.alarm1, "10");
     Json out(event_linkage_json(kLinkDesc, c));
     ASSERT_NE(out.tree, nullptr);
-    EXPECT_EQ(text_of(out.tree, "whiteInfo"), "[ { \"chnid\": 7, \"mode\": 2, \"time\": 30 } ]") << c;
+    EXPECT_EQ(text_of(out.tree, "whiteInfo"), "[ { \"chnid\": 7, \"mode\": 2, \"time\": 30 } ]")
+        << c;
     EXPECT_EQ(text_of(out.tree, "httpParams"),
               "{ \"chnId\": " + std::to_string(c) +
                   ", \"url\": \"http:\\/\\/h\\/a\", \"username\": \"u\", \"password\": \"p\" }");
@@ -477,14 +482,24 @@ TEST(EventLinkageDesc, NothingIsAnsweredOrCopiedFromAnUnreadableStore) {
 }
 
 TEST(EventLinkageDesc, ChannelOfARequest) {
-  Json req("{\"a\":5,\"b\":\"7\",\"c\":63,\"d\":64,\"e\":-1,\"f\":\"x\",\"g\":1.5,\"h\":true,"
-           "\"i\":\"3x\",\"j\":null,\"k\":[1]}");
+  Json req(
+      "{\"a\":5,\"b\":\"7\",\"c\":63,\"d\":64,\"e\":-1,\"f\":\"x\",\"g\":1.5,\"h\":true,"
+      "\"i\":\"3x\",\"j\":null,\"k\":[1]}");
   const struct {
     const char* key;
     std::optional<int> want;
-  } cases[] = {{"a", 5},  {"b", 7},  {"c", 63}, {"d", std::nullopt}, {"e", std::nullopt},
-               {"f", std::nullopt}, {"g", std::nullopt}, {"h", std::nullopt}, {"i", std::nullopt},
-               {"j", std::nullopt}, {"k", std::nullopt}, {"z", std::nullopt}};
+  } cases[] = {{"a", 5},
+               {"b", 7},
+               {"c", 63},
+               {"d", std::nullopt},
+               {"e", std::nullopt},
+               {"f", std::nullopt},
+               {"g", std::nullopt},
+               {"h", std::nullopt},
+               {"i", std::nullopt},
+               {"j", std::nullopt},
+               {"k", std::nullopt},
+               {"z", std::nullopt}};
   for (const auto& c : cases) EXPECT_EQ(linkage_channel_of(req.tree, c.key), c.want) << c.key;
   Json array("[5]");
   EXPECT_EQ(linkage_channel_of(array.tree, "a"), std::nullopt);

@@ -71,12 +71,9 @@ TEST(RecordJsonTest, TextsAreCutAndNumbersBecomeText) {
     const char* json;
     const char* text;
   } cases[] = {
-      {R"({"text": "short"})", "short"},
-      {R"({"text": "0123456789abcdefghij"})", "0123456789abcde"},
-      {R"({"text": 42})", "42"},
-      {R"({"text": true})", "true"},
-      {R"({"text": null})", ""},
-      {R"({"text": "%s%n"})", "%s%n"},
+      {R"({"text": "short"})", "short"}, {R"({"text": "0123456789abcdefghij"})", "0123456789abcde"},
+      {R"({"text": 42})", "42"},         {R"({"text": true})", "true"},
+      {R"({"text": null})", ""},         {R"({"text": "%s%n"})", "%s%n"},
   };
   for (const Case& c : cases) {
     auto r = zeroed();
@@ -133,8 +130,9 @@ TEST(RecordJsonTest, OutputHasTheTablesKeysInItsOrder) {
   EXPECT_EQ(keys, "chnid i8 u8 i16 u16 i32 u32 i64 u64 f32 f64 text bytes ints schedule ");
   EXPECT_EQ(json_object_get_int(json_object_object_get(out, "chnid")), 4);
   EXPECT_STREQ(json_object_get_string(json_object_object_get(out, "bytes")), "ab00000000000000");
-  EXPECT_STREQ(json_object_to_json_string_ext(json_object_object_get(out, "ints"), JSON_C_TO_STRING_PLAIN),
-               "[0,2,0,0]");
+  EXPECT_STREQ(
+      json_object_to_json_string_ext(json_object_object_get(out, "ints"), JSON_C_TO_STRING_PLAIN),
+      "[0,2,0,0]");
   json_object* last_row = json_object_array_get_idx(json_object_object_get(out, "schedule"), 7);
   json_object* last_plan = json_object_array_get_idx(json_object_object_get(last_row, "plans"), 47);
   EXPECT_STREQ(json_object_to_json_string_ext(last_plan, JSON_C_TO_STRING_PLAIN),
@@ -149,7 +147,8 @@ TEST(RecordJsonTest, OutputHasTheTablesKeysInItsOrder) {
 }
 
 TEST(RecordJsonTest, KeyMapsRenameAndSelectFields) {
-  const JsonKeyMap map[] = {{"channel", "camId"}, {"text", "name"}, {"nosuch", "x"}, {"i32", nullptr}};
+  const JsonKeyMap map[] = {
+      {"channel", "camId"}, {"text", "name"}, {"nosuch", "x"}, {"i32", nullptr}};
   auto r = zeroed();
   Json in(R"({"camId": 7, "name": "n", "chnid": 1, "x": 2})");
   EXPECT_EQ(record_from_json_as(kEverythingKind, in.object, r.get(), map, 4), 2);
@@ -157,7 +156,8 @@ TEST(RecordJsonTest, KeyMapsRenameAndSelectFields) {
   EXPECT_STREQ(r->text, "n");
   json_object* out = json_object_new_object();
   ASSERT_EQ(record_to_json_as(kEverythingKind, r.get(), out, map, 4), 0);
-  EXPECT_STREQ(json_object_to_json_string_ext(out, JSON_C_TO_STRING_PLAIN), R"({"camId":7,"name":"n"})");
+  EXPECT_STREQ(json_object_to_json_string_ext(out, JSON_C_TO_STRING_PLAIN),
+               R"({"camId":7,"name":"n"})");
   json_object_put(out);
 }
 

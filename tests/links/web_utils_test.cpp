@@ -32,7 +32,8 @@ std::string schedule_text(int rows, int sections) {
     s += d ? ",[" : "[";
     for (int i = 0; i < sections; ++i) {
       char sec[64];
-      std::snprintf(sec, sizeof sec, "%s[\"%02d:%02d\",\"%02d:59\",%d]", i ? "," : "", d, i, i, d * 100 + i);
+      std::snprintf(sec, sizeof sec, "%s[\"%02d:%02d\",\"%02d:59\",%d]", i ? "," : "", d, i, i,
+                    d * 100 + i);
       s += sec;
     }
     s += "]";
@@ -64,7 +65,7 @@ TEST(Schedule, StandardFormCarriesTwelveSectionsOfEightRows) {
   json_object* row5 = json_object_array_get_idx(out.tree, 5);
   ASSERT_EQ(json_object_array_length(row5), 12u);
   EXPECT_EQ(std::string(json_object_to_json_string_ext(json_object_array_get_idx(row5, 3),
-                                                      JSON_C_TO_STRING_PLAIN)),
+                                                       JSON_C_TO_STRING_PLAIN)),
             "{\"startTime\":\"05:03\",\"endTime\":\"03:59\",\"actionType\":503}");
 }
 
@@ -199,7 +200,8 @@ TEST(AudioFiles, MaskOfEntriesInUse) {
 std::string ptz_array(int n, int first_channel) {
   std::string s = "[";
   for (int i = 0; i < n; ++i)
-    s += (i ? "," : "") + std::string("{\"acto_ptz_channel\":") + std::to_string(first_channel + i) +
+    s += (i ? "," : "") + std::string("{\"acto_ptz_channel\":") +
+         std::to_string(first_channel + i) +
          ",\"acto_ptz_type\":1,\"acto_ptz_preset\":" + std::to_string(i) +
          ",\"acto_ptz_patrol\":2,\"acto_ptz_pattern\":3}";
   return s + "]";
@@ -216,9 +218,10 @@ TEST(PtzLinkage, DecodeStoreAndGiveOut) {
   Json out(get_ptz_params_json_object(1, 4));
   // Entry 0 has PTZ channel 0: stored but not given out; the pattern never is.
   ASSERT_EQ(json_object_array_length(out.tree), 63u);
-  EXPECT_EQ(std::string(json_object_to_json_string_ext(json_object_array_get_idx(out.tree, 0),
-                                                      JSON_C_TO_STRING_PLAIN)),
-            "{\"acto_ptz_channel\":1,\"acto_ptz_type\":1,\"acto_ptz_preset\":1,\"acto_ptz_patrol\":2}");
+  EXPECT_EQ(
+      std::string(json_object_to_json_string_ext(json_object_array_get_idx(out.tree, 0),
+                                                 JSON_C_TO_STRING_PLAIN)),
+      "{\"acto_ptz_channel\":1,\"acto_ptz_type\":1,\"acto_ptz_preset\":1,\"acto_ptz_patrol\":2}");
   // Other event types and channels are separate blocks.
   Json other(get_ptz_params_json_object(2, 4));
   EXPECT_EQ(json_object_array_length(other.tree), 0u);
@@ -276,7 +279,8 @@ TEST(WhiteLed, EveryChannelHasItsOwnSlotAndListsAreBounded) {
   Json in(many);
   ASSERT_EQ(get_white_params_by_json(63, slots.get(), in.tree, "w"), 0);
   EXPECT_EQ(slots->slot[63].count, 16);  // zero entries are real entries
-  ASSERT_EQ(write_whiteled_params_all(kStoreMain, &slots->slot[63], "motion_white_led_params", 63), 0);
+  ASSERT_EQ(write_whiteled_params_all(kStoreMain, &slots->slot[63], "motion_white_led_params", 63),
+            0);
   Json out(get_white_params_json_object(63, "motion_white_led_params"));
   EXPECT_EQ(json_object_array_length(out.tree), 16u);
   EXPECT_EQ(get_white_params_by_json(64, slots.get(), in.tree, "w"), -1);
@@ -294,7 +298,8 @@ TEST(WhiteLed, EveryChannelHasItsOwnSlotAndListsAreBounded) {
   EXPECT_EQ(count, 2);
   ASSERT_EQ(write_peoplecnt_wled_params_all(kStoreMain, entries, count, 1), 0);
   Json pout(get_pcnt_white_params_json_object(1));
-  EXPECT_EQ(pout.text(), "[{\"chnid\":9,\"mode\":2,\"time\":30},{\"chnid\":8,\"mode\":0,\"time\":0}]");
+  EXPECT_EQ(pout.text(),
+            "[{\"chnid\":9,\"mode\":2,\"time\":30},{\"chnid\":8,\"mode\":0,\"time\":0}]");
 }
 
 TEST(HttpTarget, RoundTripAndCuts) {

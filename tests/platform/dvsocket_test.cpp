@@ -74,7 +74,9 @@ class FakeCore {
     out.resize(done);
     return out;
   }
-  void send_bytes(const Bytes& b) { ASSERT_EQ(write(peer_, b.data(), b.size()), ssize_t(b.size())); }
+  void send_bytes(const Bytes& b) {
+    ASSERT_EQ(write(peer_, b.data(), b.size()), ssize_t(b.size()));
+  }
   // True when the client has closed its end (read returns end of stream).
   bool peer_closed() {
     char c;
@@ -147,8 +149,7 @@ TEST_F(DvSocket, SendsTheFramedRequestAndDeliversTheAnswer) {
   ASSERT_EQ(got.size(), kDvHeaderSize + 4);
   std::uint32_t seq = dv_load_le32(got.data() + 16);
   EXPECT_GE(seq, 1u);
-  EXPECT_EQ(got, frame({kDvMagic, std::uint32_t(getpid()), 1, 3504, seq, 4, 0x55667788,
-                        0x11223344},
+  EXPECT_EQ(got, frame({kDvMagic, std::uint32_t(getpid()), 1, 3504, seq, 4, 0x55667788, 0x11223344},
                        payload));
 
   // The next request carries the next sequence number.
@@ -176,7 +177,8 @@ TEST_F(DvSocket, BadFramesCloseTheConnectionWithoutCallback) {
     std::uint32_t magic;
     std::uint32_t length;
   };
-  for (const Case& c : {Case{"wrong magic", 0x12345678, 4}, Case{"oversized", kDvMagic, kDvMaxPayload + 1}}) {
+  for (const Case& c :
+       {Case{"wrong magic", 0x12345678, 4}, Case{"oversized", kDvMagic, kDvMaxPayload + 1}}) {
     SCOPED_TRACE(c.name);
     g_calls = 0;
     FakeCore core;

@@ -22,14 +22,19 @@ struct Pair {
 constexpr FieldDesc kPairFields[] = {NVR_FIELD(Pair, a, "a"), NVR_FIELD(Pair, b, "b")};
 constexpr FieldDesc kOverlapping[] = {NVR_FIELD(Pair, a, "a"),
                                       {"b", FieldType::kI64, 0, 8, "b", nullptr, 1, 0, 0, false}};
-constexpr FieldDesc kSameName[] = {NVR_FIELD_AS(Pair, a, "x", "a"), NVR_FIELD_AS(Pair, b, "x", "b")};
+constexpr FieldDesc kSameName[] = {NVR_FIELD_AS(Pair, a, "x", "a"),
+                                   NVR_FIELD_AS(Pair, b, "x", "b")};
 constexpr FieldDesc kSameJsonKey[] = {NVR_FIELD(Pair, a, "k"), NVR_FIELD(Pair, b, "k")};
 constexpr FieldDesc kBadColumn[] = {NVR_FIELD_AS(Pair, a, "a-b", "a")};
 
 constexpr RecordKind pair_kind(const FieldDesc* fields, int n, const char* name = "pair",
                                KeyColumn key = {"a", 0, 9}, KeyColumn key2 = {}) {
-  return RecordKind{.name = name, .size = sizeof(Pair), .fields = fields, .field_count = n,
-                    .key = key, .key2 = key2};
+  return RecordKind{.name = name,
+                    .size = sizeof(Pair),
+                    .fields = fields,
+                    .field_count = n,
+                    .key = key,
+                    .key2 = key2};
 }
 
 static_assert(record_kind_is_valid(pair_kind(kPairFields, 2)));
@@ -48,11 +53,14 @@ static_assert(kEverythingFields[1].type == FieldType::kI8);
 static_assert(kEverythingFields[8].type == FieldType::kU64);
 static_assert(kEverythingFields[11].type == FieldType::kText && kEverythingFields[11].size == 16);
 static_assert(kEverythingFields[12].type == FieldType::kBytes);
-static_assert(kEverythingFields[13].type == FieldType::kIntArray && kEverythingFields[13].count == 4);
+static_assert(kEverythingFields[13].type == FieldType::kIntArray &&
+              kEverythingFields[13].count == 4);
 static_assert(kEverythingFields[14].type == FieldType::kNested && kEverythingFields[14].count == 8);
 static_assert(kEverythingFields[14].offset == offsetof(Everything, rows));
 
-const FieldDesc& field(const char* name) { return *record_find_field(kEverythingKind, name); }
+const FieldDesc& field(const char* name) {
+  return *record_find_field(kEverythingKind, name);
+}
 
 TEST(RecordTest, IntegerSettersSaturateAtTheFieldsType) {
   struct Case {
@@ -60,10 +68,18 @@ TEST(RecordTest, IntegerSettersSaturateAtTheFieldsType) {
     int64_t in;
     int64_t out;
   } cases[] = {
-      {"i8", 300, 127},           {"i8", -300, -128},         {"u8", -1, 0},
-      {"u8", 256, 255},           {"i16", 40000, 32767},      {"u16", 70000, 65535},
-      {"i32", 1ll << 40, INT32_MAX}, {"i32", -(1ll << 40), INT32_MIN}, {"u32", -5, 0},
-      {"u32", 5000000000ll, UINT32_MAX}, {"i64", INT64_MIN, INT64_MIN}, {"u64", -1, -1},
+      {"i8", 300, 127},
+      {"i8", -300, -128},
+      {"u8", -1, 0},
+      {"u8", 256, 255},
+      {"i16", 40000, 32767},
+      {"u16", 70000, 65535},
+      {"i32", 1ll << 40, INT32_MAX},
+      {"i32", -(1ll << 40), INT32_MIN},
+      {"u32", -5, 0},
+      {"u32", 5000000000ll, UINT32_MAX},
+      {"i64", INT64_MIN, INT64_MIN},
+      {"u64", -1, -1},
   };
   Everything r{};
   for (const Case& c : cases) {
@@ -103,12 +119,21 @@ TEST(RecordTest, FieldsTakeTheirCommandLineTextForms) {
     const char* text;
     bool ok;
   } cases[] = {
-      {"i32", "42", true},         {"i32", "0x10", true},   {"i32", "4x", false},
-      {"i32", "", false},          {"u64", "18446744073709551615", true},
-      {"f64", "2.5", true},        {"f64", "x", false},     {"text", "hello", true},
-      {"bytes", "00ff10", true},   {"bytes", "0g", false},  {"bytes", "001122334455667788", false},
-      {"ints", "[1,2]", true},     {"ints", "7", false},
-      {"rows", "[{\"wholeday_enable\":1}]", true},           {"rows", "[oops", false},
+      {"i32", "42", true},
+      {"i32", "0x10", true},
+      {"i32", "4x", false},
+      {"i32", "", false},
+      {"u64", "18446744073709551615", true},
+      {"f64", "2.5", true},
+      {"f64", "x", false},
+      {"text", "hello", true},
+      {"bytes", "00ff10", true},
+      {"bytes", "0g", false},
+      {"bytes", "001122334455667788", false},
+      {"ints", "[1,2]", true},
+      {"ints", "7", false},
+      {"rows", "[{\"wholeday_enable\":1}]", true},
+      {"rows", "[oops", false},
   };
   for (const Case& c : cases) {
     Everything r{};

@@ -64,7 +64,10 @@ TEST_F(FlashModelTest, NandProgramsWholePagesAndOnlyClearsBits) {
   EXPECT_EQ(dev->program(other.data(), kPage, kPage), kPage);
   EXPECT_EQ(read(*dev, kPage, kPage), std::vector<uint8_t>(kPage, 0x0C));
 
-  struct Case { uint64_t offset; size_t count; };
+  struct Case {
+    uint64_t offset;
+    size_t count;
+  };
   for (Case c : {Case{1, kPage}, Case{0, kPage - 1}, Case{kPage, kPage + 1}}) {
     errno = 0;
     EXPECT_EQ(dev->program(page.data(), c.count, c.offset), -1) << c.offset << "+" << c.count;
@@ -82,7 +85,9 @@ TEST_F(FlashModelTest, EraseWorksOnWholeBlocksAndSetsFF) {
   EXPECT_EQ(read(*dev, 0, kBlock), std::vector<uint8_t>(kBlock, 0));
   EXPECT_EQ(read(*dev, kBlock, kBlock), std::vector<uint8_t>(kBlock, 0xFF));
 
-  struct Case { uint64_t start, length; };
+  struct Case {
+    uint64_t start, length;
+  };
   for (Case c : {Case{1, kBlock}, Case{0, kBlock / 2}, Case{0, 0}, Case{3 * kBlock, 2 * kBlock}}) {
     errno = 0;
     EXPECT_EQ(dev->erase(c.start, c.length), -1) << c.start << "+" << c.length;
@@ -169,8 +174,8 @@ TEST_F(FlashModelTest, NandHasNoLocks) {
 TEST_F(FlashModelTest, InjectedFaults) {
   SideFile side;
   side.erase_fail = {2};
-  side.program_fail = {3};     // block 0, page 3
-  side.bit_flip = {20};        // block 1, page 4
+  side.program_fail = {3};  // block 0, page 3
+  side.bit_flip = {20};     // block 1, page 4
   side.grow_bad = {3};
   std::string path = make("mtd4", flashsim::kNandFlash, 4, side);
   auto dev = open(path);
@@ -215,7 +220,10 @@ TEST_F(FlashModelTest, RefusesWhatIsNotARegularFile) {
 }
 
 TEST_F(FlashModelTest, SideFileErrorsAreRefused) {
-  struct Case { const char* text; const char* why; };
+  struct Case {
+    const char* text;
+    const char* why;
+  };
   const Case cases[] = {
       {"type 5\nerasesize 8192\nwritesize 512\n", "type"},
       {"type 4\nerasesize 8192\nwritesize 500\n", "multiple"},
@@ -256,7 +264,7 @@ TEST_F(FlashModelTest, PowerCutTearsTheKthOperationAndStopsAtOnce) {
     auto dev = FlashDevice::open(path, O_RDWR);
     std::vector<uint8_t> zeros(3 * kPage, 0);
     (void)dev->program(zeros.data(), zeros.size(), 0);  // operations 1, 2 and 3 (torn)
-    _exit(0);                                             // not reached
+    _exit(0);                                           // not reached
   });
   ASSERT_TRUE(WIFSIGNALED(status));
   EXPECT_EQ(WTERMSIG(status), flashsim::kPowerCutSignal);
@@ -282,12 +290,12 @@ TEST_F(FlashModelTest, TraceListsEveryMutatingOperation) {
     auto a = FlashDevice::open(nand, O_RDWR);
     auto b = FlashDevice::open(nor, O_RDWR);
     std::vector<uint8_t> page(2 * kPage, 0);
-    (void)a->erase(0, 2 * kBlock);                 // two operations
-    (void)a->program(page.data(), 2 * kPage, 0);   // two pages
-    (void)b->program(page.data(), 100, 0);         // one NOR write
-    (void)b->set_locked(0, kBlock, true);          // not a mutating operation
+    (void)a->erase(0, 2 * kBlock);                // two operations
+    (void)a->program(page.data(), 2 * kPage, 0);  // two pages
+    (void)b->program(page.data(), 100, 0);        // one NOR write
+    (void)b->set_locked(0, kBlock, true);         // not a mutating operation
     (void)a->mark_bad(kBlock);
-    (void)a->program(page.data(), 1, 3);           // refused: not counted
+    (void)a->program(page.data(), 1, 3);  // refused: not counted
   });
   unsetenv("NVR_FLASH_TRACE");
   ASSERT_TRUE(WIFEXITED(status));
@@ -295,9 +303,9 @@ TEST_F(FlashModelTest, TraceListsEveryMutatingOperation) {
   ASSERT_FALSE(text.empty());
   const auto child = static_cast<pid_t>(std::stol(text.substr(0, text.find(' '))));
   const std::string p = std::to_string(child) + " ";
-  EXPECT_EQ(text, p + "1 " + nand + " erase 1\n" + p + "2 " + nand + " erase 2\n" + p + "3 " + nand +
-                      " program 3\n" + p + "4 " + nand + " program 4\n" + p + "5 " + nor + " program 1\n" +
-                      p + "6 " + nand + " mark_bad 5\n");
+  EXPECT_EQ(text, p + "1 " + nand + " erase 1\n" + p + "2 " + nand + " erase 2\n" + p + "3 " +
+                      nand + " program 3\n" + p + "4 " + nand + " program 4\n" + p + "5 " + nor +
+                      " program 1\n" + p + "6 " + nand + " mark_bad 5\n");
   EXPECT_NE(child, getpid());
 }
 

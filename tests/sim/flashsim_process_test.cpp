@@ -110,9 +110,9 @@ TEST(FlashsimCreate, LaysOutAFactoryFreshRecorder) {
 
 TEST(FlashsimCreate, OptionsChooseRunningCopyVersionsAndBoard) {
   nvrtest::TempRoot root;
-  auto r = flashsim({"create", root.path(), "--small", "--running", "2", "--version",
-                     "uboot=73.1.2.3", "--model", "KRT4420 rev A", "--phy", "0x1234",
-                     "--poe", "0x44"});
+  auto r =
+      flashsim({"create", root.path(), "--small", "--running", "2", "--version", "uboot=73.1.2.3",
+                "--model", "KRT4420 rev A", "--phy", "0x1234", "--poe", "0x44"});
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EnvCopy env = parse_env(root.read("/dev/mtd1"), 0);
   EXPECT_NE(value_of(env, "bootcmd").find("ker2"), std::string::npos);
@@ -152,7 +152,8 @@ TEST(FlashsimCreate, RefusesASubfolderThatLeadsElsewhere) {
 }
 
 // A copy of the environment with `vars`, built here byte by byte.
-std::string env_copy(const std::vector<std::string>& vars, uint8_t generation, bool good_crc = true) {
+std::string env_copy(const std::vector<std::string>& vars, uint8_t generation,
+                     bool good_crc = true) {
   std::string bytes(0x10000, '\0');
   size_t at = 4;
   for (const std::string& v : vars) {
@@ -177,9 +178,11 @@ TEST(FlashsimReboot, StartsWhatTheBootLoaderChooses) {
     std::string err;
   };
   const Case cases[] = {
-      {"copy 1 one generation ahead", env_copy({"bootargs=ubi.mtd=fs1"}, 4) + env_copy({"bootargs=ubi.mtd=fs2 x"}, 5),
+      {"copy 1 one generation ahead",
+       env_copy({"bootargs=ubi.mtd=fs1"}, 4) + env_copy({"bootargs=ubi.mtd=fs2 x"}, 5),
        "ubi.mtd=fs2 x\n", ""},
-      {"copy 1 torn", env_copy({"bootargs=ubi.mtd=fs1"}, 4) + env_copy({"bootargs=ubi.mtd=fs2"}, 5, false),
+      {"copy 1 torn",
+       env_copy({"bootargs=ubi.mtd=fs1"}, 4) + env_copy({"bootargs=ubi.mtd=fs2"}, 5, false),
        "ubi.mtd=fs1\n", ""},
       {"both torn", env_copy({"bootargs=a"}, 1, false) + env_copy({"bootargs=b"}, 2, false), "",
        "flashsim: no valid boot environment: the boot loader would start from the network\n"},

@@ -38,8 +38,8 @@ Background::Background(const std::vector<std::string>& argv,
   pid_ = fork();
   if (pid_ == 0) {
     setpgid(0, 0);
-    int out = open(log_path.empty() ? "/dev/null" : log_path.c_str(),
-                   O_WRONLY | O_CREAT | O_APPEND, 0644);
+    int out = open(log_path.empty() ? "/dev/null" : log_path.c_str(), O_WRONLY | O_CREAT | O_APPEND,
+                   0644);
     if (out >= 0) {
       dup2(out, 1);
       dup2(out, 2);

@@ -27,7 +27,7 @@ namespace nvrtest {
 
 // Values for NVR_IPC_POLL_US, NVR_IPC_SEND_RETRY_US and NVR_IPC_SEND_ATTEMPTS.
 struct IpcSeam {
-  long poll_us = 1000;       // default budget of 1000 polls: 1 s
+  long poll_us = 1000;  // default budget of 1000 polls: 1 s
   long send_retry_us = 1000;
   int send_attempts = 50;
 };

@@ -32,8 +32,8 @@ std::vector<JournalEntry> parse_journal(const std::string& text) {
     unsigned long type, len, seq, sender;
     char hex[2];
     // The hex part is taken from the text after "hex=", which sscanf cannot bound.
-    if (std::sscanf(line.c_str(), "type=%lu len=%lu seq=%lu sender=%lu hex%1[=]", &type, &len,
-                    &seq, &sender, hex) != 5)
+    if (std::sscanf(line.c_str(), "type=%lu len=%lu seq=%lu sender=%lu hex%1[=]", &type, &len, &seq,
+                    &sender, hex) != 5)
       continue;
     e.type = static_cast<std::uint32_t>(type);
     e.length = static_cast<std::uint32_t>(len);
@@ -56,7 +56,9 @@ std::string to_hex(const void* data, std::size_t size) {
   return out;
 }
 
-std::string to_hex(const std::string& bytes) { return to_hex(bytes.data(), bytes.size()); }
+std::string to_hex(const std::string& bytes) {
+  return to_hex(bytes.data(), bytes.size());
+}
 
 CoreSim::CoreSim(const TempRoot& root, const std::string& scenario) : root_(root) {
   const std::string scenario_file = root.at("/tmp/coresim.scenario");
@@ -81,7 +83,8 @@ CoreSim::CoreSim(const TempRoot& root, const std::string& scenario) : root_(root
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (text.find('\n') == std::string::npos) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                    deadline - std::chrono::steady_clock::now()).count();
+                    deadline - std::chrono::steady_clock::now())
+                    .count();
     if (left <= 0) break;
     pollfd p{out[0], POLLIN, 0};
     int rc = poll(&p, 1, static_cast<int>(left));
@@ -96,7 +99,9 @@ CoreSim::CoreSim(const TempRoot& root, const std::string& scenario) : root_(root
   ready_ = text == "ready\n";
 }
 
-CoreSim::~CoreSim() { stop(); }
+CoreSim::~CoreSim() {
+  stop();
+}
 
 int CoreSim::stop() {
   if (stopped_) return exit_status_;

@@ -12,7 +12,9 @@
 
 namespace nvrtest {
 
-std::string bin_path(const std::string& name) { return std::string(NVR_BIN_DIR) + "/" + name; }
+std::string bin_path(const std::string& name) {
+  return std::string(NVR_BIN_DIR) + "/" + name;
+}
 
 ProcessResult run_process(const ProcessSpec& spec) {
   ProcessResult result;
@@ -59,11 +61,21 @@ ProcessResult run_process(const ProcessSpec& spec) {
     pollfd fds[3];
     int n = 0;
     int out_i = -1, err_i = -1, in_i = -1;
-    if (out_open) { fds[n] = {out_pipe[0], POLLIN, 0}; out_i = n++; }
-    if (err_open) { fds[n] = {err_pipe[0], POLLIN, 0}; err_i = n++; }
-    if (in_fd >= 0) { fds[n] = {in_fd, POLLOUT, 0}; in_i = n++; }
+    if (out_open) {
+      fds[n] = {out_pipe[0], POLLIN, 0};
+      out_i = n++;
+    }
+    if (err_open) {
+      fds[n] = {err_pipe[0], POLLIN, 0};
+      err_i = n++;
+    }
+    if (in_fd >= 0) {
+      fds[n] = {in_fd, POLLOUT, 0};
+      in_i = n++;
+    }
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                    deadline - std::chrono::steady_clock::now()).count();
+                    deadline - std::chrono::steady_clock::now())
+                    .count();
     if (left <= 0) {
       result.timed_out = true;
       kill(-pid, SIGKILL);
@@ -79,9 +91,8 @@ ProcessResult run_process(const ProcessSpec& spec) {
         in_fd = -1;
       }
     }
-    for (auto [idx, fd, open, sink] :
-         {std::tuple{out_i, out_pipe[0], &out_open, &result.out},
-          std::tuple{err_i, err_pipe[0], &err_open, &result.err}}) {
+    for (auto [idx, fd, open, sink] : {std::tuple{out_i, out_pipe[0], &out_open, &result.out},
+                                       std::tuple{err_i, err_pipe[0], &err_open, &result.err}}) {
       if (idx < 0 || !(fds[idx].revents & (POLLIN | POLLHUP | POLLERR))) continue;
       ssize_t r = read(fd, buffer, sizeof buffer);
       if (r > 0)

@@ -15,8 +15,7 @@ TempRoot::TempRoot() {
   char tmpl[] = "/tmp/nvrtest.XXXXXX";
   char* dir = mkdtemp(tmpl);
   path_ = dir != nullptr ? dir : "/tmp/nvrtest.failed";
-  for (const char* d : {"/tmp", "/mnt/nand/app", "/mnt/nand2", "/var/run", "/dev/shm"})
-    mkdirs(d);
+  for (const char* d : {"/tmp", "/mnt/nand/app", "/mnt/nand2", "/var/run", "/dev/shm"}) mkdirs(d);
 }
 
 TempRoot::~TempRoot() {

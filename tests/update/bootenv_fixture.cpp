@@ -24,7 +24,8 @@ std::string make_copy(const Vars& vars, uint8_t generation, bool good_crc) {
     at += v.size() + 1;
   }
   bytes[kCopySize - 1] = static_cast<char>(generation);
-  uint32_t crc = nvrtest::reference_crc(reinterpret_cast<const uint8_t*>(bytes.data()) + 4, kCopySize - 4);
+  uint32_t crc =
+      nvrtest::reference_crc(reinterpret_cast<const uint8_t*>(bytes.data()) + 4, kCopySize - 4);
   if (!good_crc) ++crc;
   for (int i = 0; i < 4; ++i) bytes[static_cast<size_t>(i)] = static_cast<char>(crc >> (8 * i));
   return bytes;
@@ -117,7 +118,9 @@ Copy EnvDeviceTest::copy(int index) const {
   return c;
 }
 
-std::optional<Vars> EnvDeviceTest::boot_view() const { return boot_vars(copy(0), copy(1)); }
+std::optional<Vars> EnvDeviceTest::boot_view() const {
+  return boot_vars(copy(0), copy(1));
+}
 
 void EnvDeviceTest::make_nand(const std::set<int>& bad) const {
   std::string text = "type 4\nerasesize 16384\nwritesize 2048\noobsize 64\n";

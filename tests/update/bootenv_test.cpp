@@ -193,14 +193,14 @@ TEST_F(BootEnv, AnUnreadableCopyCountsAsABadOne) {
     const char* message;
   };
   const Case cases[] = {
-      {"copy 1 beyond the device's end",
-       [&] { put_device(device().substr(0, 0x10000)); }, 0,
+      {"copy 1 beyond the device's end", [&] { put_device(device().substr(0, 0x10000)); }, 0,
        "Read error on /dev/mtd1: Input/output error\n"},
-      {"bad block under copy 0",
-       [&] { make_nand({1}); }, 0, "Too few good blocks within range\n"},
+      {"bad block under copy 0", [&] { make_nand({1}); }, 0, "Too few good blocks within range\n"},
       {"bad blocks under both",
-       [&] { make_nand({3, 4}); }, -1,
-       "Too few good blocks within range\nToo few good blocks within range\n"},
+       [&] {
+         make_nand({3, 4});
+       },
+       -1, "Too few good blocks within range\nToo few good blocks within range\n"},
       {"device cannot be opened", [&] { put_side("type 6\nerasesize 65536\nwritesize 1\n"); }, -1,
        "Can't open /dev/mtd1: Invalid argument\nCan't open /dev/mtd1: Invalid argument\n"},
       {"no device", [&] { ASSERT_EQ(unlink(root_.at("/dev/mtd1").c_str()), 0); }, -1,
@@ -285,12 +285,15 @@ TEST_F(BootEnv, WriteFailuresLeaveTheCurrentCopyAsItWas) {
     std::string message;
   };
   const Case cases[] = {
-      {"erase fails", false, "erase_fail 1\n", "MTD erase error on /dev/mtd1: Input/output error\n"},
-      {"program fails", false, "program_fail 65536\n", "Write error on /dev/mtd1: Input/output error\n"},
+      {"erase fails", false, "erase_fail 1\n",
+       "MTD erase error on /dev/mtd1: Input/output error\n"},
+      {"program fails", false, "program_fail 65536\n",
+       "Write error on /dev/mtd1: Input/output error\n"},
       {"a bit flips", false, "bit_flip 70000\n",
        "Verify error on /dev/mtd1: the copy at 0x10000 reads back different\n"},
       {"block goes bad", true, "grow_bad 6\n", "Write error on /dev/mtd1: Input/output error\n"},
-      {"NAND program fails", true, "program_fail 40\n", "Write error on /dev/mtd1: Input/output error\n"},
+      {"NAND program fails", true, "program_fail 40\n",
+       "Write error on /dev/mtd1: Input/output error\n"},
       {"bad block in the other copy", true, "bad 7\n", "End of range reached, aborting\n"},
       {"erase blocks hold both copies", false, "erasesize 131072\n",
        "Refusing to write /dev/mtd1: its 131072-byte erase blocks hold both 65536-byte "
@@ -334,7 +337,8 @@ TEST_F(BootEnv, UnterminatedListIsRefused) {
   // A valid checksum over 'x' up to the generation byte.
   std::string bytes(0x10000, 'x');
   bytes[0xFFFF] = 5;
-  uint32_t crc = nvrtest::reference_crc(reinterpret_cast<const uint8_t*>(bytes.data()) + 4, 0x10000 - 4);
+  uint32_t crc =
+      nvrtest::reference_crc(reinterpret_cast<const uint8_t*>(bytes.data()) + 4, 0x10000 - 4);
   for (int i = 0; i < 4; ++i) bytes[static_cast<size_t>(i)] = static_cast<char>(crc >> (8 * i));
   put_copy(0, bytes);
   put_copy(1, make_copy({"x=1"}, 4, false));
@@ -374,24 +378,41 @@ struct Command {
 
 TEST_F(BootEnv, CommandStyleCalls) {
   using Call = int (*)(int, char**);
-  struct Case { Call call; Command c; };
+  struct Case {
+    Call call;
+    Command c;
+  };
   const Case cases[] = {
-      {fw_printenv, {{"fw_printenv", "bootdelay", "baudrate"}, 0, "bootdelay=1\nbaudrate=115200\n", ""}},
+      {fw_printenv,
+       {{"fw_printenv", "bootdelay", "baudrate"}, 0, "bootdelay=1\nbaudrate=115200\n", ""}},
       {fw_printenv, {{"fw_printenv", "-n", "bootdelay"}, 0, "1\n", ""}},
-      {fw_printenv, {{"fw_printenv", "-n"}, -1, "", "## Error: `-n' option requires exactly one argument\n"}},
-      {fw_printenv, {{"fw_printenv", "-n", "a", "b"}, -1, "", "## Error: `-n' option requires exactly one argument\n"}},
-      {fw_printenv, {{"fw_printenv", "nope", "bootdelay"}, -1, "bootdelay=1\n", "## Error: \"nope\" not defined\n"}},
+      {fw_printenv,
+       {{"fw_printenv", "-n"}, -1, "", "## Error: `-n' option requires exactly one argument\n"}},
+      {fw_printenv,
+       {{"fw_printenv", "-n", "a", "b"},
+        -1,
+        "",
+        "## Error: `-n' option requires exactly one argument\n"}},
+      {fw_printenv,
+       {{"fw_printenv", "nope", "bootdelay"},
+        -1,
+        "bootdelay=1\n",
+        "## Error: \"nope\" not defined\n"}},
       {fw_setenv, {{"fw_setenv", "hostname", "a", "b", "c"}, 0, "", ""}},
       {fw_printenv, {{"fw_printenv", "hostname"}, 0, "hostname=a b c\n", ""}},
       {fw_setenv, {{"fw_setenv", "hostname"}, 0, "", ""}},
-      {fw_printenv, {{"fw_printenv", "-n", "hostname"}, -1, "", "## Error: \"hostname\" not defined\n"}},
+      {fw_printenv,
+       {{"fw_printenv", "-n", "hostname"}, -1, "", "## Error: \"hostname\" not defined\n"}},
       {fw_setenv, {{"fw_setenv", "serial#", "1"}, 0, "", ""}},
       {fw_setenv, {{"fw_setenv", "serial#", "2"}, -1, "", "Can't overwrite \"serial#\"\n"}},
       {fw_setenv, {{"fw_setenv", "serial#"}, -1, "", "Can't overwrite \"serial#\"\n"}},
       {fw_printenv, {{"fw_printenv", "serial#"}, 0, "serial#=1\n", ""}},
       {fw_setenv, {{"fw_setenv"}, -1, "", ""}},
-      {fw_setenv, {{"fw_setenv", "big", std::string(70000, 'b')}, -1, "",
-                   "Error: environment overflow, \"big\" deleted\n"}},
+      {fw_setenv,
+       {{"fw_setenv", "big", std::string(70000, 'b')},
+        -1,
+        "",
+        "Error: environment overflow, \"big\" deleted\n"}},
   };
   for (const Case& c : cases) {
     std::vector<std::string> words = c.c.words;
@@ -431,12 +452,22 @@ TEST_F(BootEnv, CommandStyleCalls) {
 TEST_F(BootEnv, WrappersAndBootVariables) {
   ASSERT_EQ(dv_env_init(), 0);
   using Setter = int (*)(const char*);
-  struct Case { Setter set; const char* variable; };
+  struct Case {
+    Setter set;
+    const char* variable;
+  };
   const Case cases[] = {
-      {set_ptb_sn, "sn"},           {set_ptb_cmdline, "bootargs"},  {set_ptb_pri_file, "bootfile"},
-      {set_ptb_tftpd_ip, "serverip"}, {set_ptb_eth_mac, "ethaddr"}, {set_ptb_eth_ip, "ipaddr"},
-      {set_ptb_eth_netmask, "netmask"}, {set_ptb_eth_gateway, "gateway"},
-      {set_ptb_wifi_mac, "wifimac"}, {set_ptb_wifi_ip, "wifiip"},   {set_ptb_wifi_netmask, "wifinm"},
+      {set_ptb_sn, "sn"},
+      {set_ptb_cmdline, "bootargs"},
+      {set_ptb_pri_file, "bootfile"},
+      {set_ptb_tftpd_ip, "serverip"},
+      {set_ptb_eth_mac, "ethaddr"},
+      {set_ptb_eth_ip, "ipaddr"},
+      {set_ptb_eth_netmask, "netmask"},
+      {set_ptb_eth_gateway, "gateway"},
+      {set_ptb_wifi_mac, "wifimac"},
+      {set_ptb_wifi_ip, "wifiip"},
+      {set_ptb_wifi_netmask, "wifinm"},
       {set_ptb_wifi_gateway, "wifigw"},
   };
   for (const Case& c : cases) {
@@ -461,15 +492,20 @@ TEST_F(BootEnv, WrappersAndBootVariables) {
 
 TEST_F(BootEnv, BootState) {
   ASSERT_EQ(env_init(), 0);
-  struct Case { const char* before; unsigned long state; const char* after; bool written; };
+  struct Case {
+    const char* before;
+    unsigned long state;
+    const char* after;
+    bool written;
+  };
   const Case cases[] = {
       {"None", 1, "Done", true},    {"xNonex", 7, "Done", true}, {"Done", 0, "None", true},
       {"Done", 1, "Done", false},   {"None", 0, "None", false},  {"other", 1, "other", false},
       {nullptr, 1, nullptr, false},
   };
   for (const Case& c : cases) {
-    const EnvChange change[] = {{"bootState", c.before ? std::optional<std::string_view>(c.before)
-                                                       : std::nullopt}};
+    const EnvChange change[] = {
+        {"bootState", c.before ? std::optional<std::string_view>(c.before) : std::nullopt}};
     ASSERT_EQ(hs_setenv_batch(change), 0);
     const uint8_t generation = copy(0).generation;
     EXPECT_EQ(set_boot_state(c.state), 0) << c.before;
@@ -482,7 +518,7 @@ TEST_F(BootEnv, PowerCutAtEveryFlashOperationLeavesOldOrNew) {
   struct Case {
     const char* what;
     bool nand;
-    std::set<int> bad;  // NAND erase blocks (four per copy)
+    std::set<int> bad;             // NAND erase blocks (four per copy)
     int generation0, generation1;  // -1: as flashsim laid them out
     bool write_succeeds;
   };

@@ -22,7 +22,10 @@ uint32_t reference_crc(uint32_t previous, const uint8_t* p, size_t n) {
 }
 
 TEST(Crc32, KnownValues) {
-  struct Case { const char* text; uint32_t crc; };
+  struct Case {
+    const char* text;
+    uint32_t crc;
+  };
   const Case cases[] = {
       {"", 0x00000000},
       {"a", 0xE8B7BE43},

@@ -43,7 +43,8 @@ TEST(EnvBlock, LayoutAndChecksumMatchBytesBuiltByHand) {
   std::memcpy(expected.data() + 4, list, sizeof list);
   expected[0xFFFF] = 0x2A;
   uint32_t crc = nvrtest::reference_crc(expected.data() + 4, 0x10000 - 4);
-  for (int i = 0; i < 4; ++i) expected[static_cast<size_t>(i)] = static_cast<uint8_t>(crc >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    expected[static_cast<size_t>(i)] = static_cast<uint8_t>(crc >> (8 * i));
 
   EXPECT_EQ(bytes_of(*block), expected);
   EXPECT_TRUE(env_crc_ok(*block));
@@ -54,17 +55,20 @@ TEST(EnvBlock, LayoutAndChecksumMatchBytesBuiltByHand) {
 }
 
 TEST(EnvBlock, CopyChoiceOfTheBootLoader) {
-  struct Case { bool valid0; int gen0; bool valid1; int gen1; EnvChoice expected; };
+  struct Case {
+    bool valid0;
+    int gen0;
+    bool valid1;
+    int gen1;
+    EnvChoice expected;
+  };
   const Case cases[] = {
       {true, 255, true, 0, EnvChoice::kCopy1},  // one step across the wrap
       {true, 0, true, 255, EnvChoice::kCopy1},  // plainly greater
       {true, 7, true, 7, EnvChoice::kCopy0},    // equal: copy 0
-      {true, 3, true, 4, EnvChoice::kCopy1},
-      {true, 4, true, 3, EnvChoice::kCopy0},
-      {true, 254, true, 0, EnvChoice::kCopy0},
-      {true, 0, false, 200, EnvChoice::kCopy0},
-      {false, 0, true, 0, EnvChoice::kCopy1},
-      {false, 9, false, 1, EnvChoice::kDefault},
+      {true, 3, true, 4, EnvChoice::kCopy1},   {true, 4, true, 3, EnvChoice::kCopy0},
+      {true, 254, true, 0, EnvChoice::kCopy0}, {true, 0, false, 200, EnvChoice::kCopy0},
+      {false, 0, true, 0, EnvChoice::kCopy1},  {false, 9, false, 1, EnvChoice::kDefault},
   };
   for (const Case& c : cases)
     EXPECT_EQ(env_choose_copy(c.valid0, static_cast<uint8_t>(c.gen0), c.valid1,
@@ -81,7 +85,8 @@ TEST(EnvBlock, BuiltInEnvironmentIsThe180BytesOfTheBootLoader) {
   const std::string bootcmd =
       "bootcmd=bootp; setenv bootargs root=/dev/nfs nfsroot=${serverip}:${rootpath} "
       "ip=${ipaddr}:${serverip}:${gatewayip}:${netmask}:${hostname}::off; bootm";
-  EXPECT_EQ(texts_of(*block), (std::vector<std::string>{bootcmd, "bootdelay=5", "baudrate=115200"}));
+  EXPECT_EQ(texts_of(*block),
+            (std::vector<std::string>{bootcmd, "bootdelay=5", "baudrate=115200"}));
   EXPECT_EQ(bootcmd.size() + 1 + 12 + 16 + 2, kEnvDefaultSize);
   EXPECT_EQ(std::string(block->vars + kEnvDefaultSize - 2, 2), std::string(2, '\0'));
   EXPECT_EQ(block->vars[sizeof block->vars - 1], '\0');  // free space cleared
@@ -108,7 +113,10 @@ TEST(EnvBlock, RefusedEditsLeaveTheBlockAsItWas) {
   auto block = encoded({"a=1", "b=2"});
   const std::vector<uint8_t> before = bytes_of(*block);
   const std::string too_long(kEnvAreaSize, 'v');
-  struct Case { EnvChange bad; EnvEdit expected; };
+  struct Case {
+    EnvChange bad;
+    EnvEdit expected;
+  };
   const Case cases[] = {
       {{"", "v"}, EnvEdit::kBadName},
       {{"x=y", "v"}, EnvEdit::kBadName},
@@ -171,8 +179,10 @@ TEST(EnvBlock, EncodeRefusesWhatTheListCannotHold) {
   auto block = std::make_unique<EnvBlock>();
   EXPECT_FALSE(env_encode(std::vector<std::string>{"novalue"}, block.get()));
   EXPECT_FALSE(env_encode(std::vector<std::string>{"=x"}, block.get()));
-  EXPECT_FALSE(env_encode(std::vector<std::string>{"a=" + std::string(kEnvAreaSize, 'v')}, block.get()));
-  EXPECT_TRUE(env_encode(std::vector<std::string>{"a=" + std::string(kEnvAreaSize - 4, 'v')}, block.get()));
+  EXPECT_FALSE(
+      env_encode(std::vector<std::string>{"a=" + std::string(kEnvAreaSize, 'v')}, block.get()));
+  EXPECT_TRUE(
+      env_encode(std::vector<std::string>{"a=" + std::string(kEnvAreaSize - 4, 'v')}, block.get()));
 }
 
 }  // namespace

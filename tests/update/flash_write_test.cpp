@@ -80,7 +80,8 @@ class FlashWriteTest : public RecorderTest {
   }
 
   Outcome nand(const std::string& record_image, const WritePlanEntry& e) {
-    return capture([&] { return nand_flash_write_file(record_image.c_str(), e, env_.interface()); });
+    return capture(
+        [&] { return nand_flash_write_file(record_image.c_str(), e, env_.interface()); });
   }
   Outcome spi(const std::string& record_image, const WritePlanEntry& e) {
     return capture([&] { return spi_flash_write_file(record_image.c_str(), e, env_.interface()); });
@@ -102,8 +103,9 @@ TEST_F(FlashWriteTest, NandWriteErasesWritesAndRecords) {
   Outcome o = nand(image(record), entry("/dev/mtd5", "ker2", record));
   EXPECT_EQ(o.result, 0) << o.err;
   EXPECT_EQ(o.err, "");
-  EXPECT_NE(o.out.find("image_length = 0x000493e0\nimage_crc = " + hex8(reference_crc(record)) + "\n"),
-            std::string::npos)
+  EXPECT_NE(
+      o.out.find("image_length = 0x000493e0\nimage_crc = " + hex8(reference_crc(record)) + "\n"),
+      std::string::npos)
       << o.out;
   EXPECT_EQ(root_.read("/dev/mtd5"), padded(record, 1 << 20));
   EXPECT_EQ(env_.recorded, (std::vector{recorded(5, record)}));
@@ -111,7 +113,9 @@ TEST_F(FlashWriteTest, NandWriteErasesWritesAndRecords) {
 }
 
 TEST_F(FlashWriteTest, NandPadsTheLastPageOnAnyKnownPageLayout) {
-  struct Case { uint32_t oob, page; };
+  struct Case {
+    uint32_t oob, page;
+  };
   for (const Case& c : {Case{60, 2048}, Case{64, 2048}, Case{16, 512}, Case{8, 256}}) {
     root_.write("/dev/mtd5.flash", "type 4\nerasesize 131072\nwritesize " + std::to_string(c.page) +
                                        "\noobsize " + std::to_string(c.oob) + "\n");
@@ -147,11 +151,14 @@ TEST_F(FlashWriteTest, NandRefusesBeforeErasing) {
   const std::string big = content((1 << 20) + 1, 3);
   const Case cases[] = {
       {"large pages", entry("/dev/mtd5", "ker2", record), record,
-       "type 4\nerasesize 131072\nwritesize 4096\noobsize 128\n", "Unknown flash (not normal NAND)\n"},
-      {"no pad switch", unaligned, record.substr(0, 5000), "", "Input file is not page aligned\n" + partial},
+       "type 4\nerasesize 131072\nwritesize 4096\noobsize 128\n",
+       "Unknown flash (not normal NAND)\n"},
+      {"no pad switch", unaligned, record.substr(0, 5000), "",
+       "Input file is not page aligned\n" + partial},
       {"larger than the partition", entry("/dev/mtd5", "ker2", big), big, "",
        "Image 1048577 bytes, NAND page 2048 bytes, OOB area 64 bytes, device size 1048576 bytes\n"
-       "Input file does not fit into device: File too large\n" + partial},
+       "Input file does not fit into device: File too large\n" +
+           partial},
       {"one byte past the image", outside, record, "",
        "Record of 0x00002001 bytes at 0x00000800 lies outside the image (10240 bytes)\n" + partial},
       {"wrapping around 4 GiB", wrapping, record, "",
@@ -179,7 +186,8 @@ TEST_F(FlashWriteTest, NandEraseFailureStopsTheWrite) {
   const std::string record = content(kBlock, 4);
   Outcome o = nand(image(record), entry("/dev/mtd5", "ker2", record));
   EXPECT_EQ(o.result, -1);
-  const std::string tail = "Fail on erase mtd device!\nData was only partially written due to error\n";
+  const std::string tail =
+      "Fail on erase mtd device!\nData was only partially written due to error\n";
   ASSERT_GE(o.err.size(), tail.size());
   EXPECT_EQ(o.err.substr(o.err.size() - tail.size()), tail);
   EXPECT_TRUE(env_.recorded.empty());
@@ -201,7 +209,11 @@ TEST_F(FlashWriteTest, NandSkipsFactoryBadBlocks) {
 }
 
 TEST_F(FlashWriteTest, NandPageFailingReadBackCostsItsBlock) {
-  struct Case { const char* what; const char* fault; uint64_t lost_block; };
+  struct Case {
+    const char* what;
+    const char* fault;
+    uint64_t lost_block;
+  };
   const Case cases[] = {
       {"bit flip in the middle of block 1", "bit_flip 74\n", 1},  // page 10 of block 1
       {"block 2 wears out at its first page", "grow_bad 2\n", 2},
@@ -251,13 +263,13 @@ TEST_F(FlashWriteTest, WrittenBytesMustMatchTheRecordChecksum) {
   Outcome o = nand(image(changed), e);
   EXPECT_EQ(o.result, -1);
   EXPECT_NE(o.out.find("image_crc = " + hex8(reference_crc(changed)) + "\n"), std::string::npos);
-  EXPECT_EQ(o.err, "image_crc " + hex8(reference_crc(changed)) + " differs from the record's crc32 " +
-                       hex8(reference_crc(verified)) + "\n");
+  EXPECT_EQ(o.err, "image_crc " + hex8(reference_crc(changed)) +
+                       " differs from the record's crc32 " + hex8(reference_crc(verified)) + "\n");
   WritePlanEntry n = entry("/dev/mtd0", "uboot", verified);
   o = spi(image(changed), n);
   EXPECT_EQ(o.result, -1);
-  EXPECT_EQ(o.err, "image_crc " + hex8(reference_crc(changed)) + " differs from the record's crc32 " +
-                       hex8(reference_crc(verified)) + "\n");
+  EXPECT_EQ(o.err, "image_crc " + hex8(reference_crc(changed)) +
+                       " differs from the record's crc32 " + hex8(reference_crc(verified)) + "\n");
   EXPECT_TRUE(env_.recorded.empty());
 }
 
@@ -271,7 +283,8 @@ TEST_F(FlashWriteTest, RecordingTheNewContent) {
   const Case cases[] = {
       {"kernel", 0, "Not valid image, exit without update ptb!\n",
        "Not valid image, exit without update ptb!\n"},
-      {"", kRecordTableUnreadable, "flprog_get_part_table faild!\n", "flprog_get_part_table faild!\n"},
+      {"", kRecordTableUnreadable, "flprog_get_part_table faild!\n",
+       "flprog_get_part_table faild!\n"},
       {"", kRecordWriteFailed, "set_env_partition faild!\n", "flprog_set_part_table faild!\n"},
   };
   for (const Case& c : cases) {
@@ -295,7 +308,8 @@ bool write_with_power_cut(const std::string& img, const WritePlanEntry& e, uint6
   if (pid == 0) {
     setenv("NVR_FLASH_POWER_CUT", std::to_string(k).c_str(), 1);
     flashsim::reset_operation_count();
-    if (std::freopen(log.c_str(), "w", stdout) == nullptr || std::freopen(log.c_str(), "a", stderr) == nullptr)
+    if (std::freopen(log.c_str(), "w", stdout) == nullptr ||
+        std::freopen(log.c_str(), "a", stderr) == nullptr)
       _exit(3);
     BootRecords records;
     records.record_partition = [](void*, size_t, uint32_t, uint32_t, uint32_t) {
@@ -318,7 +332,8 @@ TEST_F(FlashWriteTest, PowerCutDuringANandWrite) {
   // Page 74 flips a bit: program 75 is that page, operation 76 marks block 1 bad.
   for (const char* fault : {"", "bit_flip 74\n"}) {
     for (uint64_t k : {1, 2, 64, 65, 75, 76, 77, 150}) {
-      root_.write("/dev/mtd5.flash", std::string("type 4\nerasesize 131072\nwritesize 2048\noobsize 64\n") + fault);
+      root_.write("/dev/mtd5.flash",
+                  std::string("type 4\nerasesize 131072\nwritesize 2048\noobsize 64\n") + fault);
       std::remove(root_.at("/tmp/recorded").c_str());
       EXPECT_TRUE(write_with_power_cut(img, e, k, root_.at("/tmp/cut.log"))) << k << " " << fault;
       EXPECT_FALSE(root_.exists("/tmp/recorded")) << k;
@@ -367,16 +382,16 @@ TEST_F(FlashWriteTest, NorFailures) {
   const Case cases[] = {
       {"larger than the partition", "", entry("/dev/mtd0", "uboot", big), big, "",
        "The image length > mtd size ! \n", false},
-      {"not an MTD device", "", not_mtd, record, "", "This doesn't seem to be a valid MTD flash device! \n",
-       false},
+      {"not an MTD device", "", not_mtd, record, "",
+       "This doesn't seem to be a valid MTD flash device! \n", false},
       {"erase fails", "erase_fail 0\n", entry("/dev/mtd0", "uboot", record), record,
        "Fail erasing blocks from 0x00000000-0x00010000 on /dev/mtd0 \n", "", false},
       {"locked", "locked 0\n", entry("/dev/mtd0", "uboot", record), record,
        "Fail erasing blocks from 0x00000000-0x00010000 on /dev/mtd0 \n", "", false},
       {"write fails", "program_fail 20000\n", entry("/dev/mtd0", "uboot", record), record, "",
        "Write image count error, reault = [0xffffffff] ! \n" + partial, true},
-      {"flash keeps a wrong bit", "bit_flip 25000\n", entry("/dev/mtd0", "uboot", record), record, "",
-       "File does not seem to match flash data. \n" + partial, true},
+      {"flash keeps a wrong bit", "bit_flip 25000\n", entry("/dev/mtd0", "uboot", record), record,
+       "", "File does not seem to match flash data. \n" + partial, true},
   };
   const std::string side = root_.read("/dev/mtd0.flash");
   for (const Case& c : cases) {
@@ -387,7 +402,8 @@ TEST_F(FlashWriteTest, NorFailures) {
     EXPECT_EQ(o.result, -1) << c.what;
     EXPECT_EQ(o.out, c.out) << c.what;
     EXPECT_EQ(o.err, c.err) << c.what;
-    EXPECT_EQ(root_.read("/dev/mtd0").substr(0, kNorBlock) != before.substr(0, kNorBlock), c.erased) << c.what;
+    EXPECT_EQ(root_.read("/dev/mtd0").substr(0, kNorBlock) != before.substr(0, kNorBlock), c.erased)
+        << c.what;
   }
   root_.write("/dev/mtd0.flash", side);
   Outcome o = spi(root_.at("/dev/shm/none.img"), entry("/dev/mtd0", "uboot", record));
@@ -416,8 +432,9 @@ TEST_F(FlashWriteTest, DeviceLookupMatchesQuotedNamesExactly) {
               "mtd7: 00040000 00020000 \"logo\"\n"
               "mtd8: 00040000 00020000 \"logo\"\n");
   ASSERT_EQ(get_mtd_info(entries), 0);
-  const char* expected[] = {"/dev/mtd0", "", "/dev/mtd2", "/dev/mtd7", "/dev/mtd5", "/dev/mtd6",
-                            "/dev/mtd9", "/dev/mtd12", "", "", ""};
+  const char* expected[] = {"/dev/mtd0", "",          "/dev/mtd2", "/dev/mtd7",
+                            "/dev/mtd5", "/dev/mtd6", "/dev/mtd9", "/dev/mtd12",
+                            "",          "",          ""};
   for (size_t i = 0; i < kPartitionCount; ++i) EXPECT_STREQ(entries[i].device, expected[i]) << i;
 
   root_.write("/proc/mtd", "mtd0: 00080000 00010000 \"uboot\"\nmtd4: 00100000 00020000 \"ker1\"\n");

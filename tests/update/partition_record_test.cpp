@@ -31,9 +31,14 @@ TEST(PartitionRecord, FormatIsTheBootLoadersText) {
 }
 
 TEST(PartitionRecord, ParsesWhatItCanAndLeavesTheRestZero) {
-  struct Case { std::string value; std::string name; uint32_t size, version, date; };
+  struct Case {
+    std::string value;
+    std::string name;
+    uint32_t size, version, date;
+  };
   const Case cases[] = {
-      {"name:ker1\tver:0x48010009\tsize:262144\tdate:0x07e70801 ", "ker1", 262144, 0x48010009, 0x07E70801},
+      {"name:ker1\tver:0x48010009\tsize:262144\tdate:0x07e70801 ", "ker1", 262144, 0x48010009,
+       0x07E70801},
       {"name:ker1 ver:0x48010009  size:1 date:0x1", "ker1", 1, 0x48010009, 1},  // any blanks
       {"name:ker1\tver:0x4801000", "ker1", 0, 0x4801000, 0},
       {"name:ker1\tver:zz\tsize:5", "ker1", 0, 0, 0},
@@ -48,7 +53,8 @@ TEST(PartitionRecord, ParsesWhatItCanAndLeavesTheRestZero) {
       {"name:a\tver:0x1\tsize:4294967295\tdate:0x1", "a", UINT32_MAX, 1, 1},
       {"name:a\tver:0x1\tsize:-5\tdate:0x1", "a", 0, 1, 0},
       // A name longer than the field: 31 characters, and nothing after it matches.
-      {"name:" + std::string(40, 'n') + "\tver:0x1\tsize:1\tdate:0x1", std::string(31, 'n'), 0, 0, 0},
+      {"name:" + std::string(40, 'n') + "\tver:0x1\tsize:1\tdate:0x1", std::string(31, 'n'), 0, 0,
+       0},
   };
   for (const Case& c : cases) {
     PartitionRecord r = parse_partition_record(c.value);
@@ -69,7 +75,11 @@ TEST(PartitionRecord, FormatAndParseAgree) {
 }
 
 TEST(PartitionRecord, BootLoaderVersionText) {
-  struct Case { const char* text; bool ok; uint32_t version; };
+  struct Case {
+    const char* text;
+    bool ok;
+    uint32_t version;
+  };
   const Case cases[] = {
       {"72.1.2.26", true, 0x4801021A},
       {"72.1.2.26 (Aug 1 2023)", true, 0x4801021A},

@@ -54,7 +54,11 @@ TEST_F(PartitionTableTest, RecordsEditedByHandAndMissingOnes) {
   ASSERT_EQ(hs_setenv_batch(remove), 0);
   PartitionTable table;
   ASSERT_EQ(get_env_mtd_table(&table), 0);
-  struct Case { size_t index; const char* name; uint32_t version, size; };
+  struct Case {
+    size_t index;
+    const char* name;
+    uint32_t version, size;
+  };
   const Case cases[] = {
       {kPartLogo, "logo", 0x4801, 0},  // four hex digits read, then the parse stops
       {9, "oem", 0, 0},                // no readable name: the partition's own
@@ -91,10 +95,10 @@ TEST_F(PartitionTableTest, BootLoaderVersionRepair) {
       {"already right", "48000000", "72.0.0.0", 0x48000000, false, ""},
   };
   for (const Case& c : cases) {
-    const std::string record = std::string("name:uboot\tver:0x") + c.uboot_version +
-                               "\tsize:262144\tdate:0x07e70801 ";
-    const EnvChange setup[] = {{"uboot", record},
-                               {"ver", c.ver ? std::optional<std::string_view>(c.ver) : std::nullopt}};
+    const std::string record =
+        std::string("name:uboot\tver:0x") + c.uboot_version + "\tsize:262144\tdate:0x07e70801 ";
+    const EnvChange setup[] = {
+        {"uboot", record}, {"ver", c.ver ? std::optional<std::string_view>(c.ver) : std::nullopt}};
     ASSERT_EQ(hs_setenv_batch(setup), 0);
     const std::string dev = device();
     PartitionTable table;
@@ -104,8 +108,8 @@ TEST_F(PartitionTableTest, BootLoaderVersionRepair) {
     EXPECT_EQ(table.records[kPartUboot].version, c.expected) << c.what;
     if (c.written) {
       char expected[128];
-      std::snprintf(expected, sizeof expected, "name:uboot\tver:0x%08x\tsize:262144\tdate:0x07e70801 ",
-                    c.expected);
+      std::snprintf(expected, sizeof expected,
+                    "name:uboot\tver:0x%08x\tsize:262144\tdate:0x07e70801 ", c.expected);
       EXPECT_EQ(on_flash("uboot"), expected) << c.what;
     } else {
       EXPECT_EQ(device(), dev) << c.what;
@@ -193,7 +197,8 @@ TEST_F(PartitionTableTest, BootLoaderVersionFromTheCommandLine) {
   for (const char* bad : {"72.1.2", "version", ""}) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(set_ptb_uboot_version(bad), -1) << bad;
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "uboot version format invalid, eg: xx.xx.xx.xx");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "uboot version format invalid, eg: xx.xx.xx.xx");
   }
   testing::internal::CaptureStdout();
   EXPECT_EQ(set_ptb_uboot_version(nullptr), -1);

@@ -51,7 +51,11 @@ TEST_F(PlatformTest, RootResolution) {
 }
 
 TEST_F(PlatformTest, MtdInformationOfNorAndNand) {
-  struct Case { const char* dev; uint8_t type; uint32_t size, erasesize, writesize, oobsize; };
+  struct Case {
+    const char* dev;
+    uint8_t type;
+    uint32_t size, erasesize, writesize, oobsize;
+  };
   const Case cases[] = {
       {"/dev/mtd1", kMtdNorFlash, 0x20000, 0x10000, 1, 0},
       {"/dev/mtd4", kMtdNandFlash, 0x100000, 0x20000, 2048, 64},
@@ -128,7 +132,10 @@ TEST_F(PlatformTest, EmulationNeverOpensAnythingButRegularFilesUnderAFolderOfIts
 
 TEST_F(PlatformTest, CommandsAreKeptInsideTheRoot) {
   const std::string r = root_.path();
-  struct Case { const char* command; std::string expected; };
+  struct Case {
+    const char* command;
+    std::string expected;
+  };
   const Case cases[] = {
       {"cat /proc/mtd | grep ker1 \n", "cat " + r + "/proc/mtd | grep ker1"},
       {"/usr/sbin/flash_eraseall /dev/mtd4 ", r + "/usr/sbin/flash_eraseall " + r + "/dev/mtd4"},

@@ -57,14 +57,14 @@ constexpr bool kSanitized = false;
 // Which cut points a sweep tries.
 enum class Coverage {
   kEvery,
-  kEveryNth,    // every n-th, and every environment operation
-  kSample,      // the ends of each run of operations on a partition, and the switch
-  kSwitch,      // the environment write that switches the copies
+  kEveryNth,  // every n-th, and every environment operation
+  kSample,    // the ends of each run of operations on a partition, and the switch
+  kSwitch,    // the environment write that switches the copies
 };
 
 // One mutating flash operation of an install.
 struct CutPoint {
-  bool in_update = false;  // update's own operation, else one of the erase program it runs
+  bool in_update = false;   // update's own operation, else one of the erase program it runs
   uint64_t process_op = 0;  // update's operation number (NVR_FLASH_POWER_CUT)
   std::string device;       // "/dev/mtd7"
   std::string kind;         // "erase", "program", "mark_bad"
@@ -90,7 +90,9 @@ struct Tally {
   std::string failures;                // the first few, for the report
 };
 
-std::string device_of(int mtd) { return "/dev/mtd" + std::to_string(mtd); }
+std::string device_of(int mtd) {
+  return "/dev/mtd" + std::to_string(mtd);
+}
 
 // A recorder under its own root, with the factory state kept to go back to.
 class SweepRoot {
@@ -153,10 +155,11 @@ class SweepRoot {
     nvrtest::ProcessResult cut;
     if (p.in_update) {
       cut = install({{"NVR_FLASH_POWER_CUT", std::to_string(p.process_op)}});
-      if (cut.signal != SIGKILL) return "the power cut never came (exit " + std::to_string(cut.exit_code) + ")";
+      if (cut.signal != SIGKILL)
+        return "the power cut never came (exit " + std::to_string(cut.exit_code) + ")";
     } else {
-      write(p.device + ".flash", read(p.device + ".flash") + "power_cut_after " +
-                                     std::to_string(p.device_op) + "\n");
+      write(p.device + ".flash",
+            read(p.device + ".flash") + "power_cut_after " + std::to_string(p.device_op) + "\n");
       cut = install();
       if (read(p.device + ".flash").find("power_cut_after") != std::string::npos)
         return "the power cut never came";
@@ -168,7 +171,8 @@ class SweepRoot {
       write("/proc/cmdline", *envtest::value_of(boot_env(), "bootargs") + "\n");
       nvrtest::ProcessResult again = install();
       if (again.exit_code != 0)
-        problem = "the install after the reboot fails (" + std::to_string(again.exit_code) + "): " + again.err;
+        problem = "the install after the reboot fails (" + std::to_string(again.exit_code) +
+                  "): " + again.err;
       else
         problem = check_boot("after the second install", true);
     }
@@ -223,7 +227,8 @@ class SweepRoot {
 
   Vars boot_env() const {
     const std::string dev = read("/dev/mtd1");
-    return envtest::boot_vars(envtest::decode_copy(dev, 0), envtest::decode_copy(dev, 1)).value_or(Vars{});
+    return envtest::boot_vars(envtest::decode_copy(dev, 0), envtest::decode_copy(dev, 1))
+        .value_or(Vars{});
   }
 
   // The copy a boot variable names after `mark` ("ker" in bootcmd, "=fs" in bootargs).
@@ -241,7 +246,8 @@ class SweepRoot {
     if (env.empty()) return when + ": the boot loader has no valid environment";
     const int ker = copy_named(env, "bootcmd", "ker"), fs = copy_named(env, "bootargs", "=fs");
     if (ker == 0 || ker != fs)
-      return when + ": the boot loader would start ker" + std::to_string(ker) + " with fs" + std::to_string(fs);
+      return when + ": the boot loader would start ker" + std::to_string(ker) + " with fs" +
+             std::to_string(fs);
     int old_parts = 0, new_parts = 0;
     for (const Install::Record& r : install_.records) {
       if (!r.copy) continue;
@@ -288,7 +294,8 @@ class SweepRoot {
       written.insert(path.substr(root_.size()));
     }
     for (const std::string& dev : written) put_back(dev);
-    for (int i = 0; i <= 10; ++i) write(device_of(i) + ".flash", factory_.at(device_of(i) + ".flash"));
+    for (int i = 0; i <= 10; ++i)
+      write(device_of(i) + ".flash", factory_.at(device_of(i) + ".flash"));
     write("/proc/cmdline", factory_.at("/proc/cmdline"));
     (void)::unlink(trace_path().c_str());
   }
@@ -308,8 +315,9 @@ void count(Tally* tally, const CutPoint& p, const std::string& problem) {
   if (problem.empty()) return;
   ++tally->failed;
   if (tally->failed <= 10)
-    tally->failures += "cut at " + kind_of(p) + " #" + std::to_string(p.in_update ? p.process_op : p.device_op) +
-                       ": " + problem + "\n";
+    tally->failures += "cut at " + kind_of(p) + " #" +
+                       std::to_string(p.in_update ? p.process_op : p.device_op) + ": " + problem +
+                       "\n";
 }
 
 // Runs the cut points in `jobs` processes, each on a recorder of its own that `lay_out`
@@ -347,7 +355,8 @@ Tally sweep(SweepRoot& here, const std::vector<CutPoint>& points, const Install&
   for (size_t j = 0; j < pids.size(); ++j) {
     int status = 0;
     waitpid(pids[j], &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) ADD_FAILURE() << "sweep job " << j << " died";
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+      ADD_FAILURE() << "sweep job " << j << " died";
     std::ifstream report(roots[j]->at("/report"));
     std::string line;
     while (std::getline(report, line)) {
@@ -385,7 +394,8 @@ class PowerCutSweep : public updtest::RecorderProcessTest {
       const std::string bytes = content(sizes.at(k.record), seed++);
       parts.push_back({k.record, bytes, k.version});
       uint32_t version = 0;
-      if (std::string(k.version).empty()) version = 0x4801000A;  // the kernel's usual version
+      if (std::string(k.version).empty())
+        version = 0x4801000A;  // the kernel's usual version
       else {
         unsigned a, b, c, d;
         std::sscanf(k.version, "%u.%u.%u.%u", &a, &b, &c, &d);
@@ -408,16 +418,18 @@ class PowerCutSweep : public updtest::RecorderProcessTest {
       if (!flashsim::create_recorder(root, options, &error)) std::_Exit(3);
       std::ofstream(root + "/dev/shm/updateFM.bin", std::ios::binary) << image_bytes;
     });
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("power-cut sweep: %d cut points tried, %d failed (%.1f s)\n", tally.tried, tally.failed,
-                seconds);
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("power-cut sweep: %d cut points tried, %d failed (%.1f s)\n", tally.tried,
+                tally.failed, seconds);
     for (const auto& [kind, n] : tally.by_kind) std::printf("  %5d  %s\n", n, kind.c_str());
     return tally;
   }
 
   // The cut points `coverage` keeps. A run is a sequence of operations of one kind on one
   // partition by one process; the switch is the last environment write, four operations.
-  static std::vector<CutPoint> sample(const std::vector<CutPoint>& all, Coverage coverage, size_t nth) {
+  static std::vector<CutPoint> sample(const std::vector<CutPoint>& all, Coverage coverage,
+                                      size_t nth) {
     auto same_run = [&](size_t a, size_t b) {
       return all[a].device == all[b].device && all[a].kind == all[b].kind &&
              all[a].in_update == all[b].in_update;
@@ -429,13 +441,21 @@ class PowerCutSweep : public updtest::RecorderProcessTest {
     for (size_t i = 0; i < all.size(); ++i) {
       const bool env = all[i].device == "/dev/mtd1";
       const bool in_switch = env && ++env_seen + 4 > env_ops;
-      const bool run_end = i == 0 || i + 1 == all.size() || !same_run(i, i - 1) || !same_run(i, i + 1);
+      const bool run_end =
+          i == 0 || i + 1 == all.size() || !same_run(i, i - 1) || !same_run(i, i + 1);
       bool keep = true;
       switch (coverage) {
-        case Coverage::kEvery: break;
-        case Coverage::kEveryNth: keep = env || i % nth == 0; break;
-        case Coverage::kSample: keep = in_switch || (!env && run_end) || all[i].kind == "mark_bad"; break;
-        case Coverage::kSwitch: keep = in_switch; break;
+        case Coverage::kEvery:
+          break;
+        case Coverage::kEveryNth:
+          keep = env || i % nth == 0;
+          break;
+        case Coverage::kSample:
+          keep = in_switch || (!env && run_end) || all[i].kind == "mark_bad";
+          break;
+        case Coverage::kSwitch:
+          keep = in_switch;
+          break;
       }
       if (keep) kept.push_back(all[i]);
     }
@@ -444,8 +464,9 @@ class PowerCutSweep : public updtest::RecorderProcessTest {
 };
 
 TEST_F(PowerCutSweep, SmallImageAtEveryCutPoint) {
-  Tally t = run_sweep(true, {{"bld", 20000}, {"ker", 16384}, {"fs", 60000}, {"param", 4000}, {"jpg", 6000}},
-                      kSanitized ? Coverage::kEveryNth : Coverage::kEvery);
+  Tally t = run_sweep(
+      true, {{"bld", 20000}, {"ker", 16384}, {"fs", 60000}, {"param", 4000}, {"jpg", 6000}},
+      kSanitized ? Coverage::kEveryNth : Coverage::kEvery);
   EXPECT_EQ(t.failed, 0) << t.failures;
   // NOR boot loader: 1 erase, 2 writes; pages: 8 + 30 + 2 + 3; six environment writes of
   // 2 erases and 2 programs; the erase program: 8 + 16 + 2 + 2 blocks.
@@ -458,12 +479,16 @@ TEST_F(PowerCutSweep, RealSizedImage) {
   // NVR_SWEEP=full tries every cut point; NVR_SWEEP=N every N-th (and the environment's).
   const char* sweep_text = std::getenv("NVR_SWEEP");
   const std::string sweep = sweep_text != nullptr ? sweep_text : "";
-  const unsigned long nth = sweep.empty() || sweep == "full" ? 0 : std::strtoul(sweep.c_str(), nullptr, 10);
+  const unsigned long nth =
+      sweep.empty() || sweep == "full" ? 0 : std::strtoul(sweep.c_str(), nullptr, 10);
   Coverage coverage = kSanitized ? Coverage::kSwitch : Coverage::kSample;
   if (sweep == "full") coverage = Coverage::kEvery;
   if (nth > 0) coverage = Coverage::kEveryNth;
   Tally t = run_sweep(false,
-                      {{"bld", 256 * 1024}, {"ker", 4 << 20}, {"fs", 40 << 20}, {"param", 128 * 1024},
+                      {{"bld", 256 * 1024},
+                       {"ker", 4 << 20},
+                       {"fs", 40 << 20},
+                       {"param", 128 * 1024},
                        {"jpg", 256 * 1024}},
                       coverage, nth > 0 ? nth : 3);
   EXPECT_EQ(t.failed, 0) << t.failures;

@@ -32,7 +32,8 @@ struct FakeBootRecords {
       if (fake->read_result == 0) *out = fake->installed;
       return fake->read_result;
     };
-    r.record_partition = [](void* self, size_t index, uint32_t size, uint32_t version, uint32_t date) {
+    r.record_partition = [](void* self, size_t index, uint32_t size, uint32_t version,
+                            uint32_t date) {
       auto* fake = static_cast<FakeBootRecords*>(self);
       if (fake->record_result == 0) fake->recorded.push_back({index, size, version, date});
       return fake->record_result;

@@ -22,9 +22,9 @@ void RecorderProcessTest::lay_out(flashsim::LayoutOptions options) {
   ASSERT_TRUE(flashsim::create_recorder(root_.path(), options, &error)) << error;
 }
 
-nvrtest::ProcessResult RecorderProcessTest::run(const std::string& program,
-                                                const std::vector<std::string>& args,
-                                                const std::map<std::string, std::string>& env) const {
+nvrtest::ProcessResult RecorderProcessTest::run(
+    const std::string& program, const std::vector<std::string>& args,
+    const std::map<std::string, std::string>& env) const {
   nvrtest::ProcessSpec spec;
   spec.argv = {nvrtest::bin_path(program)};
   spec.argv.insert(spec.argv.end(), args.begin(), args.end());
@@ -36,7 +36,8 @@ nvrtest::ProcessResult RecorderProcessTest::run(const std::string& program,
   return nvrtest::run_process(spec);
 }
 
-std::string RecorderProcessTest::image(const std::vector<Part>& parts, const std::string& rel) const {
+std::string RecorderProcessTest::image(const std::vector<Part>& parts,
+                                       const std::string& rel) const {
   std::vector<std::string> args = {"-o", root_.at(rel)};
   for (const Part& p : parts) {
     const std::string source = "/tmp/src." + p.record;

@@ -23,8 +23,9 @@ class UpdateProcess : public updtest::RecorderProcessTest {
     root_.write("/tmp/k", std::string(5000, 'k'));
     root_.write("/tmp/f", std::string(2048, 'f'));
     root_.write("/tmp/c", "#!/bin/sh\necho tool\n");
-    auto r = run("mkupfw", {"-o", root_.at(rel), "ker=" + root_.at("/tmp/k"),
-                            "fs=" + root_.at("/tmp/f") + ",72.9.0.20", "cmd=" + root_.at("/tmp/c")});
+    auto r =
+        run("mkupfw", {"-o", root_.at(rel), "ker=" + root_.at("/tmp/k"),
+                       "fs=" + root_.at("/tmp/f") + ",72.9.0.20", "cmd=" + root_.at("/tmp/c")});
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(r.out, "Copy data to image!!!\n");
     return root_.at(rel);
@@ -37,29 +38,35 @@ TEST_F(UpdateProcess, ListsAnImageBuiltByMkupfw) {
   auto r = run("update", {"-l", img});
   EXPECT_EQ(r.exit_code, 0) << r.err;
   // Record contents: ker 5000 bytes and 1144 bytes 0xFF, fs 2048, cmd 20 and 2028 0xFF.
-  EXPECT_EQ(r.out,
-            "List upfw " + img + " infomation.\n"
-            "Image info: \n"
-            "bld: \nversion = 72.1.1.26\n"
-            "ker: \noffset  = 0x00000800\nsize    = 6 K\naddr    = 0x00000000\n"
-            "flag    = 0x00000000\ndate    = 2023/9/12\ncrc32   = 0x" +
-                std::string("CC2C08BA") + "\nversion = 72.1.0.10\n"
-            "fs: \noffset  = 0x00002000\nsize    = 2 K\naddr    = 0x00000000\n"
-            "flag    = 0x00000001\ndate    = 2023/9/12\ncrc32   = 0x" +
-                std::string("3E20D6CB") + "\nversion = 72.9.0.20\n"
-            "cmd: \noffset  = 0x00002800\nsize    = 2 K\naddr    = 0x00000000\n"
-            "flag    = 0x00000001\ndate    = 2023/9/12\ncrc32   = 0x" +
-                std::string("DE0326D6") + "\nversion = 0.1.0.1\n"
-            "param: \nversion = 72.1.0.1\n"
-            "jpg: \nversion = 72.1.0.2\n"
-            "bld2: \nversion = 72.1.2.26\n"
-            "tool: \nversion = 0.0.1.0\n");
+  EXPECT_EQ(r.out, "List upfw " + img +
+                       " infomation.\n"
+                       "Image info: \n"
+                       "bld: \nversion = 72.1.1.26\n"
+                       "ker: \noffset  = 0x00000800\nsize    = 6 K\naddr    = 0x00000000\n"
+                       "flag    = 0x00000000\ndate    = 2023/9/12\ncrc32   = 0x" +
+                       std::string("CC2C08BA") +
+                       "\nversion = 72.1.0.10\n"
+                       "fs: \noffset  = 0x00002000\nsize    = 2 K\naddr    = 0x00000000\n"
+                       "flag    = 0x00000001\ndate    = 2023/9/12\ncrc32   = 0x" +
+                       std::string("3E20D6CB") +
+                       "\nversion = 72.9.0.20\n"
+                       "cmd: \noffset  = 0x00002800\nsize    = 2 K\naddr    = 0x00000000\n"
+                       "flag    = 0x00000001\ndate    = 2023/9/12\ncrc32   = 0x" +
+                       std::string("DE0326D6") +
+                       "\nversion = 0.1.0.1\n"
+                       "param: \nversion = 72.1.0.1\n"
+                       "jpg: \nversion = 72.1.0.2\n"
+                       "bld2: \nversion = 72.1.2.26\n"
+                       "tool: \nversion = 0.0.1.0\n");
 }
 
 TEST_F(UpdateProcess, DefaultImageAndOperands) {
   make_image("/dev/shm/updateFM.bin");
   const std::string def = root_.at("/dev/shm/updateFM.bin");
-  struct Case { std::vector<std::string> args; std::string listed; };
+  struct Case {
+    std::vector<std::string> args;
+    std::string listed;
+  };
   const Case cases[] = {
       {{"-l"}, def},
       {{"--list"}, def},
@@ -68,7 +75,8 @@ TEST_F(UpdateProcess, DefaultImageAndOperands) {
   for (const Case& c : cases) {
     auto r = run("update", c.args);
     EXPECT_EQ(r.exit_code, 0) << r.err;
-    EXPECT_EQ(r.out.rfind("List upfw " + c.listed + " infomation.\nImage info: \n", 0), 0u) << r.out;
+    EXPECT_EQ(r.out.rfind("List upfw " + c.listed + " infomation.\nImage info: \n", 0), 0u)
+        << r.out;
   }
   auto none = run("update", {});
   EXPECT_EQ(none.exit_code, 0);
@@ -99,8 +107,8 @@ TEST_F(UpdateProcess, ExtractsTheToolRecord) {
     EXPECT_EQ(r.exit_code, 0) << option << r.err;
     // -a checks the version first; -e does not.
     const bool checked = option[1] == 'a' || option[2] == 'a';
-    EXPECT_EQ(r.out, (checked ? "version = 9.0.20\n" : "") + std::string("Analysis image ") + img + " \n==============name " + img +
-                         "=\nCreate file: /dev/shm/update \n");
+    EXPECT_EQ(r.out, (checked ? "version = 9.0.20\n" : "") + std::string("Analysis image ") + img +
+                         " \n==============name " + img + "=\nCreate file: /dev/shm/update \n");
     std::string tool = root_.read("/dev/shm/update");
     EXPECT_EQ(tool.substr(0, 20), "#!/bin/sh\necho tool\n");
     EXPECT_EQ(tool.size(), 2048u);
@@ -126,7 +134,8 @@ TEST_F(UpdateProcess, FailedExtractionIsLogged) {
   auto r = run("update", {"-e", img});
   EXPECT_EQ(r.exit_code, 255);
   EXPECT_EQ(root_.read("/mnt/nand/upfw.log"), "-1\nAnalysis " + img + " faild!\n");
-  EXPECT_NE(r.err.find("Bad size: \"" + img + "\" is no valid image\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Bad size: \"" + img + "\" is no valid image\n"), std::string::npos)
+      << r.err;
   EXPECT_NE(r.err.find("Analysis " + img + " faild!\n"), std::string::npos) << r.err;
 }
 
@@ -192,7 +201,8 @@ TEST_F(UpdateProcess, NoOptionsLoadTheEnvironmentAndWriteNothing) {
 TEST_F(UpdateProcess, WithoutABootEnvironmentOnlyHelpRuns) {
   std::string img = make_image("/tmp/a.img");
   ASSERT_EQ(unlink(root_.at("/dev/mtd1").c_str()), 0);
-  for (std::vector<std::string> args : {std::vector<std::string>{}, {"-l", img}, {"-N", "x"}, {"--help", "-u"}}) {
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{}, {"-l", img}, {"-N", "x"}, {"--help", "-u"}}) {
     auto r = run("update", args);
     EXPECT_EQ(r.exit_code, 255);
     EXPECT_EQ(r.out, "");
@@ -209,7 +219,8 @@ TEST_F(UpdateProcess, WithoutABootEnvironmentOnlyHelpRuns) {
 
 // The variables that differ between two environments: name -> value after ("" when
 // removed).
-std::map<std::string, std::string> changed(const envtest::Vars& before, const envtest::Vars& after) {
+std::map<std::string, std::string> changed(const envtest::Vars& before,
+                                           const envtest::Vars& after) {
   std::map<std::string, std::string> b, a, out;
   for (const auto& v : before) b[v.substr(0, v.find('='))] = v.substr(v.find('=') + 1);
   for (const auto& v : after) a[v.substr(0, v.find('='))] = v.substr(v.find('=') + 1);
@@ -221,7 +232,8 @@ std::map<std::string, std::string> changed(const envtest::Vars& before, const en
 }
 
 TEST_F(UpdateProcess, SettersWriteTheirVariables) {
-  const std::string forty(40, 's'), cmdline511 = "console=ttyAMA0 ubi.mtd=fs1 " + std::string(483, 'c');
+  const std::string forty(40, 's'),
+      cmdline511 = "console=ttyAMA0 ubi.mtd=fs1 " + std::string(483, 'c');
   ASSERT_EQ(cmdline511.size(), 511u);
   struct Case {
     std::vector<std::string> args;
@@ -239,11 +251,15 @@ TEST_F(UpdateProcess, SettersWriteTheirVariables) {
       {{"--serverip", "10.0.0.2"}, {{"serverip", "10.0.0.2"}}},
       {{"-E", "02:00:00:00:00:09", "--eth0_ip", "10.0.0.9", "--eth0_mask", "255.0.0.0", "--eth0_gw",
         "10.0.0.1"},
-       {{"ethaddr", "02:00:00:00:00:09"}, {"ipaddr", "10.0.0.9"}, {"netmask", "255.0.0.0"},
+       {{"ethaddr", "02:00:00:00:00:09"},
+        {"ipaddr", "10.0.0.9"},
+        {"netmask", "255.0.0.0"},
         {"gateway", "10.0.0.1"}}},
       {{"-W", "02:00:00:00:00:0a", "--wifi0_ip", "10.1.0.9", "--wifi0_mask", "255.255.0.0",
         "--wifi0_gw", "10.1.0.1"},
-       {{"wifimac", "02:00:00:00:00:0a"}, {"wifiip", "10.1.0.9"}, {"wifinm", "255.255.0.0"},
+       {{"wifimac", "02:00:00:00:00:0a"},
+        {"wifiip", "10.1.0.9"},
+        {"wifinm", "255.255.0.0"},
         {"wifigw", "10.1.0.1"}}},
       {{"--uboot_ver", "72.1.2.26"},
        {{"uboot", record_text("uboot", 0x4801021A, 256 * 1024, 0x07E70801)}}},
@@ -274,10 +290,13 @@ TEST_F(UpdateProcess, FailedSettersAndUnknownOptions) {
        "Error: --cmdline takes at most 511 characters\nupdate cmdline faild.\n",
        {{"sn", "A"}, {"bootdelay", "3"}}},
       {{"-D", "soon"}, "Error: \"soon\" is not a number\nupdate bootdelay faild.\n", {}},
-      {{"--uboot_ver", "7.1"}, "update uboot version faild.\n", {},
+      {{"--uboot_ver", "7.1"},
+       "update uboot version faild.\n",
+       {},
        "uboot version format invalid, eg: xx.xx.xx.xx"},
       {{"-N", "B", "-x", "-D", "7"}, "Error: Unknow option\n", {{"sn", "B"}}},
-      {{"-S", "5", "-N", "C"}, "Unknown fs index, please choose 1 or 2\nswitch system faild.\n",
+      {{"-S", "5", "-N", "C"},
+       "Unknown fs index, please choose 1 or 2\nswitch system faild.\n",
        {{"sn", "C"}}},
   };
   for (const Case& c : cases) {
@@ -302,8 +321,10 @@ TEST_F(UpdateProcess, VersionListsTheRecordsThatHaveAVersion) {
   const std::string factory =
       "Dravelin update version: 0.1.0.1\n" + record_lines("uboot:", "72.1.1.25", "256 K") +
       record_lines("baseparam:", "72.1.0.1", "8 K") + record_lines("logo:", "72.1.0.2", "16 K") +
-      record_lines("ker1:(current)", "72.1.0.9", "256 K") + record_lines("ker2:", "72.1.0.9", "256 K") +
-      record_lines("fs1:(current)", "72.9.0.18", "1024 K") + record_lines("fs2:", "72.9.0.18", "1024 K");
+      record_lines("ker1:(current)", "72.1.0.9", "256 K") +
+      record_lines("ker2:", "72.1.0.9", "256 K") +
+      record_lines("fs1:(current)", "72.9.0.18", "1024 K") +
+      record_lines("fs2:", "72.9.0.18", "1024 K");
   auto r = run("update", {"--version"});
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out, factory);
@@ -312,12 +333,14 @@ TEST_F(UpdateProcess, VersionListsTheRecordsThatHaveAVersion) {
   put_var("bootargs", "root=/dev/nfs nfsroot=192.168.1.2:/nfs");
   put_var("bootcmd", "bootp; bootm");
   r = run("update", {"--version"});
-  EXPECT_EQ(r.out,
-            "Dravelin update version: 0.1.0.1\n" + record_lines("uboot:", "72.1.1.25", "256 K") +
-                record_lines("baseparam:", "72.1.0.1", "8 K") + record_lines("logo:", "72.1.0.2", "16 K") +
-                record_lines("ker1:", "72.1.0.9", "256 K") + record_lines("ker2:", "72.1.0.9", "256 K") +
-                record_lines("fs1:(nfs)", "72.9.0.18", "1024 K") +
-                record_lines("fs2:(nfs)", "72.9.0.18", "1024 K"));
+  EXPECT_EQ(r.out, "Dravelin update version: 0.1.0.1\n" +
+                       record_lines("uboot:", "72.1.1.25", "256 K") +
+                       record_lines("baseparam:", "72.1.0.1", "8 K") +
+                       record_lines("logo:", "72.1.0.2", "16 K") +
+                       record_lines("ker1:", "72.1.0.9", "256 K") +
+                       record_lines("ker2:", "72.1.0.9", "256 K") +
+                       record_lines("fs1:(nfs)", "72.9.0.18", "1024 K") +
+                       record_lines("fs2:(nfs)", "72.9.0.18", "1024 K"));
 }
 
 TEST_F(UpdateProcess, ShowPrintsRecordsPartitionsAndEnvironment) {
@@ -326,20 +349,20 @@ TEST_F(UpdateProcess, ShowPrintsRecordsPartitionsAndEnvironment) {
   auto r = run("update", {"--show"});
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.out,
-            "Dravelin update version: 1.0.1 \n" +
-                record_lines("uboot:", "72.1.1.25", "0x00040000 (256 K)") +
-                record_lines("env:", "0.0.0.0", "0x00020000 (128 K)") +
-                record_lines("baseparam:", "72.1.0.1", "0x00002000 (8 K)") +
-                record_lines("logo:", "72.1.0.2", "0x00004000 (16 K)") +
-                record_lines("ker1:(current)", "72.1.0.9", "0x00040000 (256 K)") +
-                record_lines("ker2:", "72.1.0.9", "0x00040000 (256 K)") +
-                record_lines("fs1:(current)", "72.9.0.18", "0x00100000 (1024 K)") +
-                record_lines("fs2:", "72.9.0.18", "0x00100000 (1024 K)") +
-                record_lines("cfg:", "0.0.0.0", "0x00040000 (256 K)") +
-                record_lines("oem:", "0.0.0.0", "0x00040000 (256 K)") +
-                record_lines("rsd:", "0.0.0.0", "0x00040000 (256 K)") +
-                "\nMore details:\n\nMtd information: \n" + root_.read("/proc/mtd") + env_lines);
+  EXPECT_EQ(r.out, "Dravelin update version: 1.0.1 \n" +
+                       record_lines("uboot:", "72.1.1.25", "0x00040000 (256 K)") +
+                       record_lines("env:", "0.0.0.0", "0x00020000 (128 K)") +
+                       record_lines("baseparam:", "72.1.0.1", "0x00002000 (8 K)") +
+                       record_lines("logo:", "72.1.0.2", "0x00004000 (16 K)") +
+                       record_lines("ker1:(current)", "72.1.0.9", "0x00040000 (256 K)") +
+                       record_lines("ker2:", "72.1.0.9", "0x00040000 (256 K)") +
+                       record_lines("fs1:(current)", "72.9.0.18", "0x00100000 (1024 K)") +
+                       record_lines("fs2:", "72.9.0.18", "0x00100000 (1024 K)") +
+                       record_lines("cfg:", "0.0.0.0", "0x00040000 (256 K)") +
+                       record_lines("oem:", "0.0.0.0", "0x00040000 (256 K)") +
+                       record_lines("rsd:", "0.0.0.0", "0x00040000 (256 K)") +
+                       "\nMore details:\n\nMtd information: \n" + root_.read("/proc/mtd") +
+                       env_lines);
 }
 
 TEST_F(UpdateProcess, VersionCheckListExtractInstallInThisOrder) {
@@ -348,12 +371,14 @@ TEST_F(UpdateProcess, VersionCheckListExtractInstallInThisOrder) {
   root_.write("/tmp/c", "#!/bin/sh\n");
   // A 8.x filesystem on a board running 9.x: the policy refuses it.
   const std::string img = root_.at("/tmp/old.img");
-  auto built = run("mkupfw", {"-o", img, "ker=" + root_.at("/tmp/k"), "fs=" + root_.at("/tmp/f") + ",72.8.0.12",
-                              "cmd=" + root_.at("/tmp/c")});
+  auto built =
+      run("mkupfw", {"-o", img, "ker=" + root_.at("/tmp/k"),
+                     "fs=" + root_.at("/tmp/f") + ",72.8.0.12", "cmd=" + root_.at("/tmp/c")});
   ASSERT_EQ(built.exit_code, 0) << built.err;
   const auto before = flash_state();
   const std::string refusal = "do not support back to < 9.0.1 form 9.0.x. \nfirmware mismatch!\n";
-  for (std::vector<std::string> args : {std::vector<std::string>{"-u", img}, {"-a", img}, {"-l", "-u", img}}) {
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{"-u", img}, {"-a", img}, {"-l", "-u", img}}) {
     auto r = run("update", args);
     EXPECT_EQ(r.exit_code, 242);
     EXPECT_EQ(r.err, refusal);
@@ -383,12 +408,12 @@ TEST_F(UpdateProcess, VersionCheckListExtractInstallInThisOrder) {
 TEST_F(UpdateProcess, MkupfwRefusesBadArguments) {
   root_.write("/tmp/k", "k");
   const std::string k = root_.at("/tmp/k");
-  for (std::vector<std::string> args : {
-           std::vector<std::string>{"ker=" + k},                       // no output
-           std::vector<std::string>{"-o", root_.at("/tmp/o"), "kernel=" + k},
-           std::vector<std::string>{"-o", root_.at("/tmp/o"), "ker=" + k + ",72.1.300.0"},
-           std::vector<std::string>{"-o", root_.at("/tmp/o"), "ker=" + k, "ker=" + k},
-           std::vector<std::string>{"-o", root_.at("/tmp/o"), "ker="}}) {
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{"ker=" + k},  // no output
+        std::vector<std::string>{"-o", root_.at("/tmp/o"), "kernel=" + k},
+        std::vector<std::string>{"-o", root_.at("/tmp/o"), "ker=" + k + ",72.1.300.0"},
+        std::vector<std::string>{"-o", root_.at("/tmp/o"), "ker=" + k, "ker=" + k},
+        std::vector<std::string>{"-o", root_.at("/tmp/o"), "ker="}}) {
     auto r = run("mkupfw", args);
     EXPECT_EQ(r.exit_code, 2) << args.back();
   }

@@ -62,29 +62,43 @@ TEST_F(UpdateRun, WritesTheCopiesThatAreNotRunningAndNamesThemInOneStep) {
   const std::string fs_crc = hex(reference_crc(padded(fs_)), false);
   EXPECT_EQ(r.out,
             "version = 9.0.20\n"
-            "Begin update " + img + " \n"
-            "Get old ptb information!\n"
-            "Verify image " + img + " \n"
-            "ker: \noffset  = 0x00000800\nsize    = 0x00001800 (6 K)\naddr    = 0x00000000\n"
-            "flag    = 0x00000000\ndate    = 2023/9/12\ncrc32   = " + hex(reference_crc(padded(ker_)), true) +
-            "\nversion = 72.1.0.10\n"
-            "fs: \noffset  = 0x00002000\nsize    = 0x00002800 (10 K)\naddr    = 0x00000000\n"
-            "flag    = 0x00000001\ndate    = 2023/9/12\ncrc32   = " + hex(reference_crc(padded(fs_)), true) +
-            "\nversion = 72.9.0.20\n"
-            "Get mtd device information!\n"
-            "  current is fs1 \n"
-            "  current is ker1 \n"
-            "Update ker2 partition:\ndev \t    = /dev/mtd5\noffset   = 0x00000800\n"
-            "size\t    = 0x00001800 (6 K)\naddr\t    = 0x00000000\nflag\t    = 0x00000000\n"
-            "date\t    = 2023/9/12\nversion = 72.1.0.10\n"
-            "Erased 8 blocks of " + root_.at("/dev/mtd5") + ", skipped 0 bad\n"
-            "image_length = 0x00001800\nimage_crc = " + ker_crc + "\n"
-            "Update fs2 partition:\ndev \t    = /dev/mtd7\noffset   = 0x00002000\n"
-            "size\t    = 0x00002800 (10 K)\naddr\t    = 0x00000000\nflag\t    = 0x00000001\n"
-            "date\t    = 2023/9/12\nversion = 72.9.0.20\n"
-            "Erased 16 blocks of " + root_.at("/dev/mtd7") + ", skipped 0 bad\n"
-            "image_length = 0x00002800\nimage_crc = " + fs_crc + "\n"
-            "Update Success:\n");
+            "Begin update " +
+                img +
+                " \n"
+                "Get old ptb information!\n"
+                "Verify image " +
+                img +
+                " \n"
+                "ker: \noffset  = 0x00000800\nsize    = 0x00001800 (6 K)\naddr    = 0x00000000\n"
+                "flag    = 0x00000000\ndate    = 2023/9/12\ncrc32   = " +
+                hex(reference_crc(padded(ker_)), true) +
+                "\nversion = 72.1.0.10\n"
+                "fs: \noffset  = 0x00002000\nsize    = 0x00002800 (10 K)\naddr    = 0x00000000\n"
+                "flag    = 0x00000001\ndate    = 2023/9/12\ncrc32   = " +
+                hex(reference_crc(padded(fs_)), true) +
+                "\nversion = 72.9.0.20\n"
+                "Get mtd device information!\n"
+                "  current is fs1 \n"
+                "  current is ker1 \n"
+                "Update ker2 partition:\ndev \t    = /dev/mtd5\noffset   = 0x00000800\n"
+                "size\t    = 0x00001800 (6 K)\naddr\t    = 0x00000000\nflag\t    = 0x00000000\n"
+                "date\t    = 2023/9/12\nversion = 72.1.0.10\n"
+                "Erased 8 blocks of " +
+                root_.at("/dev/mtd5") +
+                ", skipped 0 bad\n"
+                "image_length = 0x00001800\nimage_crc = " +
+                ker_crc +
+                "\n"
+                "Update fs2 partition:\ndev \t    = /dev/mtd7\noffset   = 0x00002000\n"
+                "size\t    = 0x00002800 (10 K)\naddr\t    = 0x00000000\nflag\t    = 0x00000001\n"
+                "date\t    = 2023/9/12\nversion = 72.9.0.20\n"
+                "Erased 16 blocks of " +
+                root_.at("/dev/mtd7") +
+                ", skipped 0 bad\n"
+                "image_length = 0x00002800\nimage_crc = " +
+                fs_crc +
+                "\n"
+                "Update Success:\n");
   EXPECT_EQ(r.err, "update success!\n");
   EXPECT_EQ(result_file(), "0\nupdate success!\n");
 
@@ -146,12 +160,18 @@ TEST_F(UpdateRun, RecordsInPlaceOnlyForThisBoardAndAnotherVersion) {
       {"older boot loader", {{"bld", bld, "72.1.1.24"}}, {"ker2", "fs2"}},
       {"newer boot loader of the other variant", {{"bld", bld, "72.1.2.30"}}, {"ker2", "fs2"}},
       {"newer boot loader", {{"bld", bld, "72.1.1.26"}}, {"uboot", "ker2", "fs2"}},
-      {"second boot loader of this variant", {{"bld2", bld, "72.1.1.27"}}, {"ker2", "fs2", "uboot"}},
-      {"both boot loaders, usual variants", {{"bld", bld, ""}, {"bld2", bld, ""}}, {"uboot", "ker2", "fs2"}},
+      {"second boot loader of this variant",
+       {{"bld2", bld, "72.1.1.27"}},
+       {"ker2", "fs2", "uboot"}},
+      {"both boot loaders, usual variants",
+       {{"bld", bld, ""}, {"bld2", bld, ""}},
+       {"uboot", "ker2", "fs2"}},
       {"other parameters and logo",
        {{"param", param, "72.1.0.0"}, {"jpg", jpg, "72.3.0.9"}},
        {"ker2", "fs2", "baseparam", "logo"}},
-      {"parameters of another variant", {{"param", param, "72.1.1.1"}, {"jpg", jpg, "72.1.0.2"}}, {"ker2", "fs2"}},
+      {"parameters of another variant",
+       {{"param", param, "72.1.1.1"}, {"jpg", jpg, "72.1.0.2"}},
+       {"ker2", "fs2"}},
   };
   const struct {
     int mtd;
@@ -168,7 +188,8 @@ TEST_F(UpdateRun, RecordsInPlaceOnlyForThisBoardAndAnotherVersion) {
     std::vector<std::string> order;
     for (size_t at = 0; (at = r.out.find("Update ", at)) != std::string::npos; ++at) {
       size_t end = r.out.find(" partition:\n", at);
-      if (end != std::string::npos && end - at < 20) order.push_back(r.out.substr(at + 7, end - at - 7));
+      if (end != std::string::npos && end - at < 20)
+        order.push_back(r.out.substr(at + 7, end - at - 7));
     }
     EXPECT_EQ(order, c.order);
 
@@ -186,14 +207,16 @@ TEST_F(UpdateRun, RecordsInPlaceOnlyForThisBoardAndAnotherVersion) {
           << p.name;
       std::optional<std::string> text = boot_var(p.name);
       ASSERT_TRUE(text.has_value());
-      EXPECT_NE(text->find("size:" + std::to_string(record.size()) + "\t"), std::string::npos) << *text;
+      EXPECT_NE(text->find("size:" + std::to_string(record.size()) + "\t"), std::string::npos)
+          << *text;
     }
   }
 }
 
 TEST_F(UpdateRun, RefusalsWriteNothing) {
   const std::string nfs =
-      "root=/dev/nfs nfsroot=192.168.1.2:/nfs ip=192.168.1.10:192.168.1.2:192.168.1.1:255.255.255.0::eth0:off";
+      "root=/dev/nfs nfsroot=192.168.1.2:/nfs "
+      "ip=192.168.1.10:192.168.1.2:192.168.1.1:255.255.255.0::eth0:off";
   struct Case {
     const char* what;
     std::optional<std::string> bootargs, bootcmd, proc_cmdline;  // nullopt: as laid out; "": none
@@ -203,20 +226,47 @@ TEST_F(UpdateRun, RefusalsWriteNothing) {
     bool check_image_first = false;  // -e: skip the version check
   };
   const Case cases[] = {
-      {"network root", nfs, {}, {}, 252,
+      {"network root",
+       nfs,
+       {},
+       {},
+       252,
        "cmdline: " + nfs + " \nbootargs not find fs, maybe NFS!\n"},
       {"unknown filesystem copy", bootargs(3), {}, {}, 252, "unknow fs partition!\n"},
       {"no kernel in bootcmd", {}, std::string("bootm 0x1000000"), {}, 252, " bootcmd is null!\n"},
-      {"unknown kernel copy", {}, std::string("nand read 0x1000000 kerX 0x800000"), {}, 252,
+      {"unknown kernel copy",
+       {},
+       std::string("nand read 0x1000000 kerX 0x800000"),
+       {},
+       252,
        "  unknow bootcmd!\n"},
-      {"the target copy is running", {}, {}, bootargs(2) + "\n", 252,
+      {"the target copy is running",
+       {},
+       {},
+       bootargs(2) + "\n",
+       252,
        "fs2 is the running filesystem: reboot into the system the last update or switch chose "
        "before updating again!\n"},
-      {"the running copy unknown", {}, {}, "", 252, "read /proc/cmdline: No such file or directory\n"},
-      {"over-long bootargs", bootargs(1) + " " + std::string(500, 'x'), {}, {}, 252,
-       "Error: \"bootargs\" is longer than 511 characters\nflprog_get_part_table faild!\n", "good",
+      {"the running copy unknown",
+       {},
+       {},
+       "",
+       252,
+       "read /proc/cmdline: No such file or directory\n"},
+      {"over-long bootargs",
+       bootargs(1) + " " + std::string(500, 'x'),
+       {},
+       {},
+       252,
+       "Error: \"bootargs\" is longer than 511 characters\nflprog_get_part_table faild!\n",
+       "good",
        true},
-      {"corrupt record", {}, {}, {}, 254, "check_img_crc fs failed\nVerify update firmware faild!\n",
+      {"corrupt record",
+       {},
+       {},
+       {},
+       254,
+       "check_img_crc fs failed\nVerify update firmware faild!\n",
        "corrupt"},
       {"no filesystem record", {}, {}, {}, 247, "No filesys image!\n", "kernel only", true},
       {"no kernel record", {}, {}, {}, 248, "No filesys image!\n", "filesystem only", true},
@@ -285,24 +335,46 @@ TEST_F(UpdateRun, WriteFailuresLeaveTheBootVariables) {
     std::vector<Part> more;
     int exit_code;
     std::string result;
-    std::string line;  // a line the output must hold (the NOR erase failure goes to standard output)
+    std::string
+        line;  // a line the output must hold (the NOR erase failure goes to standard output)
   };
   const std::string bld = content(20000, 3);
   const Case cases[] = {
-      {"filesystem", "/dev/mtd7", "eraseall_fail 1\n", {}, 247, "-9\nupdate filesys partition faild!\n",
+      {"filesystem",
+       "/dev/mtd7",
+       "eraseall_fail 1\n",
+       {},
+       247,
+       "-9\nupdate filesys partition faild!\n",
        "Fail on erase mtd device!\n"},
-      {"kernel", "/dev/mtd5", "program_fail 2\n", {}, 248, "-8\nupdate kernel partition faild!\n",
+      {"kernel",
+       "/dev/mtd5",
+       "program_fail 2\n",
+       {},
+       248,
+       "-8\nupdate kernel partition faild!\n",
        "Data was only partially written due to error\n"},
-      {"boot loader", "/dev/mtd0", "erase_fail 0\n", {{"bld", bld, "72.1.1.26"}}, 251,
-       "-5\nupdate bld partition faild!\n", "Fail erasing blocks from 0x00000000-0x00010000 on /dev/mtd0 \n"},
-      {"base parameters", "/dev/mtd2", "eraseall_fail 1\n", {{"param", bld, "72.1.0.9"}}, 255,
-       "-1\nupdate faild!\n", "nand_flash_write_file unkown parttition faild!\n"},
+      {"boot loader",
+       "/dev/mtd0",
+       "erase_fail 0\n",
+       {{"bld", bld, "72.1.1.26"}},
+       251,
+       "-5\nupdate bld partition faild!\n",
+       "Fail erasing blocks from 0x00000000-0x00010000 on /dev/mtd0 \n"},
+      {"base parameters",
+       "/dev/mtd2",
+       "eraseall_fail 1\n",
+       {{"param", bld, "72.1.0.9"}},
+       255,
+       "-1\nupdate faild!\n",
+       "nand_flash_write_file unkown parttition faild!\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     lay_out();
     kernel_and_fs(c.more);
-    root_.write(std::string(c.device) + ".flash", root_.read(std::string(c.device) + ".flash") + c.fault);
+    root_.write(std::string(c.device) + ".flash",
+                root_.read(std::string(c.device) + ".flash") + c.fault);
     auto r = update({"-u"});
     EXPECT_EQ(r.exit_code, c.exit_code) << r.err;
     EXPECT_EQ(result_file(), c.result);
@@ -324,17 +396,70 @@ TEST_F(UpdateRun, SystemSwitch) {
   };
   const std::string mismatched = "nand read 0x1000000 kerX 0x800000";
   const Case cases[] = {
-      {"toggle", "0", {}, {}, "\tFilesys will switch to fs2 after reboot!\n", "", bootargs(2), kBootcmd2},
-      {"second copies", "2", {}, {}, "\tFilesys will switch to fs2 after reboot!\n", "", bootargs(2), kBootcmd2},
-      {"first copies", "0x1", {}, {}, "\tFilesys will switch to fs1 after reboot!\n", "", bootargs(1), kBootcmd1},
-      {"toggle each on its own", "0", {}, kBootcmd2, "\tFilesys will switch to fs2 after reboot!\n", "",
-       bootargs(2), kBootcmd1},
-      {"network root gets the default", "2", std::string("root=/dev/nfs"), {},
-       "\tFilesys will switch to fs2 after reboot!\n", "", bootargs(2), kBootcmd2},
-      {"index 3", "3", {}, {}, "", "Unknown fs index, please choose 1 or 2\nswitch system faild.\n", {}, {}},
-      {"no number", "one", {}, {}, "", "Error: \"one\" is not a number\nswitch system faild.\n", {}, {}},
-      {"kernel copy unknown", "0", {}, mismatched, "", "Can't find kernel partition!\nswitch system faild.\n",
-       {}, {}},
+      {"toggle",
+       "0",
+       {},
+       {},
+       "\tFilesys will switch to fs2 after reboot!\n",
+       "",
+       bootargs(2),
+       kBootcmd2},
+      {"second copies",
+       "2",
+       {},
+       {},
+       "\tFilesys will switch to fs2 after reboot!\n",
+       "",
+       bootargs(2),
+       kBootcmd2},
+      {"first copies",
+       "0x1",
+       {},
+       {},
+       "\tFilesys will switch to fs1 after reboot!\n",
+       "",
+       bootargs(1),
+       kBootcmd1},
+      {"toggle each on its own",
+       "0",
+       {},
+       kBootcmd2,
+       "\tFilesys will switch to fs2 after reboot!\n",
+       "",
+       bootargs(2),
+       kBootcmd1},
+      {"network root gets the default",
+       "2",
+       std::string("root=/dev/nfs"),
+       {},
+       "\tFilesys will switch to fs2 after reboot!\n",
+       "",
+       bootargs(2),
+       kBootcmd2},
+      {"index 3",
+       "3",
+       {},
+       {},
+       "",
+       "Unknown fs index, please choose 1 or 2\nswitch system faild.\n",
+       {},
+       {}},
+      {"no number",
+       "one",
+       {},
+       {},
+       "",
+       "Error: \"one\" is not a number\nswitch system faild.\n",
+       {},
+       {}},
+      {"kernel copy unknown",
+       "0",
+       {},
+       mismatched,
+       "",
+       "Can't find kernel partition!\nswitch system faild.\n",
+       {},
+       {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -366,7 +491,8 @@ TEST_F(UpdateRun, NoRebootWhenTheSwitchCannotBeWritten) {
   const auto before = flash_state();
   auto r = update({"-S", "0"});
   EXPECT_EQ(r.exit_code, 255);
-  EXPECT_NE(r.err.find("Error: can't write fw_env to flash\nswitch system faild.\n"), std::string::npos)
+  EXPECT_NE(r.err.find("Error: can't write fw_env to flash\nswitch system faild.\n"),
+            std::string::npos)
       << r.err;
   EXPECT_EQ(root_.read("/flashsim/calls.log"), "");
   EXPECT_EQ(partition(1), before.at("/dev/mtd1"));

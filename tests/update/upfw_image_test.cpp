@@ -58,7 +58,10 @@ TEST_F(ImageTest, DecodeAndEncodeFollowTheLayout) {
 }
 
 TEST_F(ImageTest, ReadHeaderRefusesShortMissingAndUnnamedFiles) {
-  struct Case { std::string content; const char* message; };
+  struct Case {
+    std::string content;
+    const char* message;
+  };
   const Case cases[] = {
       {std::string(2047, '\0'), "Bad size: \"PATH\" is no valid image\n"},
       {"", "Bad size: \"PATH\" is no valid image\n"},
@@ -74,21 +77,26 @@ TEST_F(ImageTest, ReadHeaderRefusesShortMissingAndUnnamedFiles) {
   ImageHeader h;
   testing::internal::CaptureStderr();
   EXPECT_EQ(read_image_header(root_.at("/tmp/none").c_str(), &h), -1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "open output imager: No such file or directory\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "open output imager: No such file or directory\n");
   testing::internal::CaptureStderr();
   EXPECT_EQ(read_image_header(nullptr, &h), -1);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "Please input datafile\n");
 }
 
 TEST_F(ImageTest, RecordsMustLieInsideTheFile) {
-  struct Case { uint32_t offset, size; size_t file_size; bool accepted; };
+  struct Case {
+    uint32_t offset, size;
+    size_t file_size;
+    bool accepted;
+  };
   const Case cases[] = {
-      {2048, 2048, 4096, true},                // ends exactly at the end
-      {2048, 2049, 4096, false},               // one byte past the end
-      {0xFFFFF800, 0x1000, 4096, false},       // wraps to 0x800 in 32 bits
+      {2048, 2048, 4096, true},           // ends exactly at the end
+      {2048, 2049, 4096, false},          // one byte past the end
+      {0xFFFFF800, 0x1000, 4096, false},  // wraps to 0x800 in 32 bits
       {0xFFFFFFFF, 0xFFFFFFFF, 4096, false},
-      {0, 0xFFFFFFFF, 4096, true},             // not present: offset 0
-      {0x7FFFFFFF, 0, 4096, true},             // not present: size 0
+      {0, 0xFFFFFFFF, 4096, true},  // not present: offset 0
+      {0x7FFFFFFF, 0, 4096, true},  // not present: size 0
   };
   for (const Case& c : cases) {
     std::string bytes = header_bytes({{1, c.offset, c.size, 0, 0, 0, 0, "ker", 0}});
@@ -96,7 +104,8 @@ TEST_F(ImageTest, RecordsMustLieInsideTheFile) {
     std::string path = image(bytes);
     ImageHeader h;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(read_image_header(path.c_str(), &h), c.accepted ? 0 : -1) << c.offset << "+" << c.size;
+    EXPECT_EQ(read_image_header(path.c_str(), &h), c.accepted ? 0 : -1)
+        << c.offset << "+" << c.size;
     std::string err = testing::internal::GetCapturedStderr();
     if (!c.accepted) {
       EXPECT_NE(err.find("record 1 (ker) passes the end of the image"), std::string::npos) << err;
@@ -114,10 +123,10 @@ TEST_F(ImageTest, ListingAnEmptyHeaderPrintsOnlyTheTitle) {
 TEST_F(ImageTest, ListingPrintsPresentRecordsInFullAndOthersByVersion) {
   std::string name52(52, 'N');  // fills the field: no terminator
   std::string bytes = header_bytes({
-      {0, 0, 4096, 0x4801011A, 0, 0, 0, "bld", 0},           // no offset: version only
-      {1, 2048, 0, 0x4801000A, 0, 0, 0, "ker", 0},           // no size: version only
+      {0, 0, 4096, 0x4801011A, 0, 0, 0, "bld", 0},  // no offset: version only
+      {1, 2048, 0, 0x4801000A, 0, 0, 0, "ker", 0},  // no size: version only
       {2, 2048, 6144, 0x48090013, 0x10, 1, 0x07E7090C, "fs", 0xDEADBEEF},
-      {3, 0, 0, 0, 0, 0, 0, "", 0},                          // nameless: not listed
+      {3, 0, 0, 0, 0, 0, 0, "", 0},  // nameless: not listed
       {4, 0, 0, 0x00000100, 0, 0, 0, name52, 0},
   });
   bytes.replace(4 * 80 + 76, 4, std::string(4, 'X'));  // the crc after the name is not part of it
@@ -149,7 +158,8 @@ std::string image_with(const std::vector<std::pair<size_t, std::string>>& record
   for (const auto& [index, name] : records) {
     std::string content(2048 + index * 100, static_cast<char>('a' + index));
     recs.push_back({index, static_cast<uint32_t>(2048 + body.size()),
-                    static_cast<uint32_t>(content.size()), 0, 0, 0, 0, name, reference_crc(content)});
+                    static_cast<uint32_t>(content.size()), 0, 0, 0, 0, name,
+                    reference_crc(content)});
     body += content;
     (*contents)[index] = content;
   }
@@ -158,7 +168,8 @@ std::string image_with(const std::vector<std::pair<size_t, std::string>>& record
 
 TEST_F(ImageTest, ModeZeroExtractsOnlyTheToolRecordAsAnExecutable) {
   std::vector<std::string> contents;
-  std::string path = image(image_with({{0, "bld"}, {2, "fs"}, {3, "cmd"}, {4, "param"}}, &contents));
+  std::string path =
+      image(image_with({{0, "bld"}, {2, "fs"}, {3, "cmd"}, {4, "param"}}, &contents));
   testing::internal::CaptureStdout();
   EXPECT_EQ(UPFW_analysis_img(path.c_str(), 0), 0);
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
@@ -189,11 +200,13 @@ TEST_F(ImageTest, TheToolRecordIsFoundByNameAndMayBeMissing) {
 TEST_F(ImageTest, OtherModesExtractTheFirstFourRecords) {
   std::vector<std::string> contents;
   std::string path = image(image_with(
-      {{0, "bld"}, {1, "ker"}, {2, "fs"}, {3, "cmd"}, {4, "param"}, {5, "jpg"}, {6, "bld2"}}, &contents));
+      {{0, "bld"}, {1, "ker"}, {2, "fs"}, {3, "cmd"}, {4, "param"}, {5, "jpg"}, {6, "bld2"}},
+      &contents));
   testing::internal::CaptureStdout();
   EXPECT_EQ(UPFW_analysis_img(path.c_str(), 1), 0);
   testing::internal::GetCapturedStdout();
-  const char* targets[] = {"/dev/shm/bld.bin", "/dev/shm/ker.bin", "/dev/shm/ubifs.bin", "/dev/shm/update"};
+  const char* targets[] = {"/dev/shm/bld.bin", "/dev/shm/ker.bin", "/dev/shm/ubifs.bin",
+                           "/dev/shm/update"};
   for (size_t i = 0; i < 4; ++i) EXPECT_EQ(root_.read(targets[i]), contents[i]) << targets[i];
   EXPECT_EQ(root_.list("/dev/shm").size(), 4u);
 }
@@ -233,7 +246,8 @@ TEST_F(ImageTest, FailedExtractionNamesItsTarget) {
 }
 
 // Writes the build tree's sources with the given sizes and distinct bytes.
-std::vector<std::string> write_sources(const nvrtest::TempRoot& root, const std::vector<size_t>& sizes) {
+std::vector<std::string> write_sources(const nvrtest::TempRoot& root,
+                                       const std::vector<size_t>& sizes) {
   std::vector<std::string> contents;
   for (size_t i = 0; i < sizes.size(); ++i) {
     std::string c(sizes[i], '\0');

@@ -70,31 +70,36 @@ TEST_F(VerifyTest, PrintsAndChecksEveryPresentRecord) {
                 "\nversion = 72.1.0.10\n"
                 "fs: \noffset  = 0x00002000\nsize    = 0x00001000 (4 K)\naddr    = 0x00000100\n"
                 "flag    = 0x00000001\ndate    = 2023/9/12\ncrc32   = 0x" +
-                hex8(reference_crc(content(4096, 'f'))) +
-                "\nversion = 72.9.0.19\n");
+                hex8(reference_crc(content(4096, 'f'))) + "\nversion = 72.9.0.19\n");
 }
 
 TEST_F(VerifyTest, RefusesDamagedMisnamedAndMisplacedRecords) {
   struct Case {
     const char* what;
     void (*change)(std::vector<Rec>&);
-    std::string err;        // exact standard error, PATH for the image path
-    bool fs_printed;        // the filesystem record got as far as its details
+    std::string err;  // exact standard error, PATH for the image path
+    bool fs_printed;  // the filesystem record got as far as its details
   };
   const Case cases[] = {
       {"kernel checksum wrong; the filesystem's too, but it is never reached",
-       [](std::vector<Rec>& r) { r[0].crc ^= 1; r[1].crc ^= 1; }, "check_img_crc ker failed\n", false},
+       [](std::vector<Rec>& r) {
+         r[0].crc ^= 1;
+         r[1].crc ^= 1;
+       },
+       "check_img_crc ker failed\n", false},
       {"filesystem checksum wrong", [](std::vector<Rec>& r) { r[1].crc = 0; },
        "check_img_crc fs failed\n", true},
       {"unnamed filesystem record", [](std::vector<Rec>& r) { r[1].name = ""; },
        "Record 2 is named \"\" instead of \"fs\"\n", false},
-      {"kernel content under the filesystem's name",
-       [](std::vector<Rec>& r) { r[0].name = "fs"; }, "Record 1 is named \"fs\" instead of \"ker\"\n",
-       false},
+      {"kernel content under the filesystem's name", [](std::vector<Rec>& r) { r[0].name = "fs"; },
+       "Record 1 is named \"fs\" instead of \"ker\"\n", false},
       {"record passing the end of the file", [](std::vector<Rec>& r) { r[1].size = 4097; },
        "Bad record: \"PATH\" record 2 (fs) passes the end of the image\n", false},
       {"offset + size wrapping around 4 GiB",
-       [](std::vector<Rec>& r) { r[1].offset = 0xFFFFF800; r[1].size = 0x1000; },
+       [](std::vector<Rec>& r) {
+         r[1].offset = 0xFFFFF800;
+         r[1].size = 0x1000;
+       },
        "Bad record: \"PATH\" record 2 (fs) passes the end of the image\n", false},
   };
   for (const Case& c : cases) {
@@ -115,7 +120,8 @@ TEST_F(VerifyTest, RecordsWithoutContentAreNeitherPrintedNorChecked) {
     r.push_back({6, 2048, 0, 0, 0, 0, 0, "bld2", 2});
   }));
   EXPECT_EQ(o.result, 0) << o.err;
-  for (const char* name : {"cmd: ", "jpg: ", "bld2: "}) EXPECT_EQ(o.out.find(name), std::string::npos) << name;
+  for (const char* name : {"cmd: ", "jpg: ", "bld2: "})
+    EXPECT_EQ(o.out.find(name), std::string::npos) << name;
 }
 
 TEST_F(VerifyTest, UnreadableImages) {

@@ -24,20 +24,41 @@ TEST(VersionPolicyRules, FirstRuleWhoseConditionHoldsDecides) {
   };
   const Case cases[] = {
       {{7, 1, 5, 7, true, false, 0x4D, 0, false}, 1, "", false},
-      {{7, 0, 5, 7, true, true, 0x4D, 0, false}, 1, "OEM special do not support update 7.0.x ", false},
+      {{7, 0, 5, 7, true, true, 0x4D, 0, false},
+       1,
+       "OEM special do not support update 7.0.x ",
+       false},
       {{7, 0, 5, 7, true, false, 0, 0x44, false}, 1, "", false},  // OEM 7 -> 7 ignores PHY and PoE
-      {{8, 0, 1, 7, true, false, 0x4D, 0, false}, 2, "OEM do not support update 7.x to 8.x ", false},
+      {{8, 0, 1, 7, true, false, 0x4D, 0, false},
+       2,
+       "OEM do not support update 7.x to 8.x ",
+       false},
       {{8, 0, 1, 7, true, true, 0x4D, 0, false}, 2, "", false},  // allowed, but no marker
-      {{7, 1, 20, 8, true, true, 0x4D, 0, false}, 3, "OEM do not support update 8.x to 7.x ", false},
-      {{9, 0, 20, 8, true, false, 0x4D, 0, false}, 4, "OEM do not support update 8.x to 9.x ", false},
+      {{7, 1, 20, 8, true, true, 0x4D, 0, false},
+       3,
+       "OEM do not support update 8.x to 7.x ",
+       false},
+      {{9, 0, 20, 8, true, false, 0x4D, 0, false},
+       4,
+       "OEM do not support update 8.x to 9.x ",
+       false},
       {{9, 0, 20, 8, true, true, 0x4D, 0, false}, 4, "", false},
       {{7, 1, 8, 7, false, false, 0x4C, 0, false}, 5, "OEM do not support update < 7.x.9 ", false},
       {{7, 1, 9, 7, false, false, 0x4C, 0, false}, 9, "", false},  // build 9 passes rule 5
-      {{8, 0, 12, 9, false, false, 0x4D, 0, false}, 6, "do not support back to < 9.0.1 form 9.0.x. ", false},
+      {{8, 0, 12, 9, false, false, 0x4D, 0, false},
+       6,
+       "do not support back to < 9.0.1 form 9.0.x. ",
+       false},
       {{9, 0, 1, 9, false, false, 0x4D, 0, false}, 9, "", false},
-      {{7, 1, 9, 7, false, false, 0x4D, 0xE3, false}, 7, "do not support update < 8.x.10 0xe3", false},
+      {{7, 1, 9, 7, false, false, 0x4D, 0xE3, false},
+       7,
+       "do not support update < 8.x.10 0xe3",
+       false},
       {{7, 1, 10, 7, false, false, 0x4D, 0xE3, false}, 9, "", false},
-      {{9, 0, 9, 9, false, false, 0x4D, 0, true}, 8, "new 4420 do not support update < 9.x.10 ", false},
+      {{9, 0, 9, 9, false, false, 0x4D, 0, true},
+       8,
+       "new 4420 do not support update < 9.x.10 ",
+       false},
       {{9, 0, 10, 9, false, false, 0x4D, 0, true}, 9, "", false},
       {{8, 0, 3, 7, false, false, 0x4D, 0, false}, 9, "", true},
       {{8, 0, 3, 8, false, false, 0x4D, 0, false}, 9, "", false},
@@ -57,9 +78,10 @@ class VersionCheckTest : public RecorderTest {
   // An image whose boot loader records carry `bld_platform` and whose filesystem record
   // carries `fs`; only the header is read, so no record has content.
   std::string image(uint32_t fs, uint32_t bld_platform = 72) {
-    std::string bytes = header_bytes({{0, 0, 0, bld_platform << 24 | 0x01011A, 0, 0, 0, "bld", 0},
-                                      {2, 0, 0, fs, 0, 1, 0, "fs", 0},
-                                      {6, 0, 0, bld_platform << 24 | 0x01021A, 0, 0, 0, "bld2", 0}});
+    std::string bytes =
+        header_bytes({{0, 0, 0, bld_platform << 24 | 0x01011A, 0, 0, 0, "bld", 0},
+                      {2, 0, 0, fs, 0, 1, 0, "fs", 0},
+                      {6, 0, 0, bld_platform << 24 | 0x01021A, 0, 0, 0, "bld2", 0}});
     root_.write("/tmp/p.img", bytes);
     return root_.at("/tmp/p.img");
   }
@@ -73,7 +95,8 @@ class VersionCheckTest : public RecorderTest {
   };
   void set_up_board(const Board& b) {
     ASSERT_TRUE(flashsim::save_board_settings(root_.path(), {b.model, true, b.phy, true, b.poe}));
-    for (auto [marker, wanted] : {std::pair{kOemMarker, b.oem}, std::pair{kSpecialOemMarker, b.special}}) {
+    for (auto [marker, wanted] :
+         {std::pair{kOemMarker, b.oem}, std::pair{kSpecialOemMarker, b.special}}) {
       if (wanted)
         root_.write(marker, "");
       else
@@ -101,31 +124,99 @@ TEST_F(VersionCheckTest, EachRuleOnAnEmulatedBoard) {
   };
   const char* krt = "model KRT4420 rev B";
   const Case cases[] = {
-      {"1: OEM 7.1 over 7", {.oem = true, .running_fs = 0x48070105}, 0x48070105, 0, "", false, false},
-      {"1: OEM special 7.0 over 7", {.oem = true, .special = true, .running_fs = 0x48070105}, 0x48070010,
-       -1, "OEM special do not support update 7.0.x \n", false, false},
-      {"1: the same image with minor 1", {.oem = true, .special = true, .running_fs = 0x48070105},
-       0x48070110, 0, "", false, false},
-      {"2: OEM 8 over 7", {.oem = true, .running_fs = 0x48070105}, 0x48080003, -1,
-       "OEM do not support update 7.x to 8.x \n", false, false},
-      {"2: special OEM 8 over 7, no marker", {.oem = true, .special = true, .running_fs = 0x48070105},
-       0x48080003, 0, "", false, false},
-      {"3: OEM 7 over 8", {.oem = true, .running_fs = 0x48080003}, 0x48070120, -1,
-       "OEM do not support update 8.x to 7.x \n", false, false},
-      {"4: OEM 9 over 8", {.oem = true, .running_fs = 0x48080003}, 0x48090013, -1,
-       "OEM do not support update 8.x to 9.x \n", false, false},
-      {"5: 7.x.8 on another PHY", {.phy = 0x4C, .running_fs = 0x48070105}, 0x48070108, -1,
-       "OEM do not support update < 7.x.9 \n", false, false},
-      {"6: 72.8.0.12 over 9", {}, 0x4808000C, -1, "do not support back to < 9.0.1 form 9.0.x. \n", false,
+      {"1: OEM 7.1 over 7",
+       {.oem = true, .running_fs = 0x48070105},
+       0x48070105,
+       0,
+       "",
+       false,
        false},
-      {"7: 72.7.1.5 on PoE 0x44 passes rule 5", {.poe = 0x44, .running_fs = 0x48070105}, 0x48070105, -1,
-       "do not support update < 8.x.10 0x44\n", false, false},
-      {"8: 4420 with 1024 MiB loader, 9.x.9", {.model = krt, .uboot = 0x48010119}, 0x48090009, -1,
-       "new 4420 do not support update < 9.x.10 \n", false, true},
-      {"8: 4420 with 2048 MiB loader", {.model = krt, .uboot = 0x48010219}, 0x48090009, 0, "", false, false},
+      {"1: OEM special 7.0 over 7",
+       {.oem = true, .special = true, .running_fs = 0x48070105},
+       0x48070010,
+       -1,
+       "OEM special do not support update 7.0.x \n",
+       false,
+       false},
+      {"1: the same image with minor 1",
+       {.oem = true, .special = true, .running_fs = 0x48070105},
+       0x48070110,
+       0,
+       "",
+       false,
+       false},
+      {"2: OEM 8 over 7",
+       {.oem = true, .running_fs = 0x48070105},
+       0x48080003,
+       -1,
+       "OEM do not support update 7.x to 8.x \n",
+       false,
+       false},
+      {"2: special OEM 8 over 7, no marker",
+       {.oem = true, .special = true, .running_fs = 0x48070105},
+       0x48080003,
+       0,
+       "",
+       false,
+       false},
+      {"3: OEM 7 over 8",
+       {.oem = true, .running_fs = 0x48080003},
+       0x48070120,
+       -1,
+       "OEM do not support update 8.x to 7.x \n",
+       false,
+       false},
+      {"4: OEM 9 over 8",
+       {.oem = true, .running_fs = 0x48080003},
+       0x48090013,
+       -1,
+       "OEM do not support update 8.x to 9.x \n",
+       false,
+       false},
+      {"5: 7.x.8 on another PHY",
+       {.phy = 0x4C, .running_fs = 0x48070105},
+       0x48070108,
+       -1,
+       "OEM do not support update < 7.x.9 \n",
+       false,
+       false},
+      {"6: 72.8.0.12 over 9",
+       {},
+       0x4808000C,
+       -1,
+       "do not support back to < 9.0.1 form 9.0.x. \n",
+       false,
+       false},
+      {"7: 72.7.1.5 on PoE 0x44 passes rule 5",
+       {.poe = 0x44, .running_fs = 0x48070105},
+       0x48070105,
+       -1,
+       "do not support update < 8.x.10 0x44\n",
+       false,
+       false},
+      {"8: 4420 with 1024 MiB loader, 9.x.9",
+       {.model = krt, .uboot = 0x48010119},
+       0x48090009,
+       -1,
+       "new 4420 do not support update < 9.x.10 \n",
+       false,
+       true},
+      {"8: 4420 with 2048 MiB loader",
+       {.model = krt, .uboot = 0x48010219},
+       0x48090009,
+       0,
+       "",
+       false,
+       false},
       {"8: other model", {.uboot = 0x48010119}, 0x48090009, 0, "", false, true},
       {"9: 72.9.0.19 over 9", {}, 0x48090013, 0, "", false, false},
-      {"9: 72.8.0.3 over 7 leaves the marker", {.running_fs = 0x48070105}, 0x48080003, 0, "", true, false},
+      {"9: 72.8.0.3 over 7 leaves the marker",
+       {.running_fs = 0x48070105},
+       0x48080003,
+       0,
+       "",
+       true,
+       false},
   };
   for (const Case& c : cases) {
     set_up_board(c.board);
@@ -133,8 +224,8 @@ TEST_F(VersionCheckTest, EachRuleOnAnEmulatedBoard) {
     EXPECT_EQ(o.result, c.result) << c.what;
     EXPECT_EQ(o.err, c.err) << c.what;
     char version[32];
-    std::snprintf(version, sizeof version, "version = %u.%u.%u\n", (c.fs >> 16) & 0xFF, (c.fs >> 8) & 0xFF,
-                  c.fs & 0xFF);
+    std::snprintf(version, sizeof version, "version = %u.%u.%u\n", (c.fs >> 16) & 0xFF,
+                  (c.fs >> 8) & 0xFF, c.fs & 0xFF);
     EXPECT_EQ(o.out, version) << c.what;
     EXPECT_EQ(root_.exists(kUpgradeMarker), c.marker) << c.what;
     EXPECT_EQ(root_.exists("/flashsim/calls.log"), c.model_tool_ran) << c.what;
@@ -184,9 +275,12 @@ TEST_F(VersionCheckTest, UnreadableHardwareMatchesNoIdentifier) {
 
 TEST_F(VersionCheckTest, ModelLineIsReadToItsFirst63Characters) {
   const std::string pad(60, '-');
-  struct Case { std::string line; int model; };
-  const Case cases[] = {{"KRT4420", 1}, {pad.substr(0, 56) + "KRT4420", 1}, {pad + "KRT4420", 0},
-                        {"KRT442", 0}};
+  struct Case {
+    std::string line;
+    int model;
+  };
+  const Case cases[] = {
+      {"KRT4420", 1}, {pad.substr(0, 56) + "KRT4420", 1}, {pad + "KRT4420", 0}, {"KRT442", 0}};
   for (const Case& c : cases) {
     ASSERT_TRUE(flashsim::save_board_settings(root_.path(), {c.line, true, 0x4D, true, 0}));
     EXPECT_EQ(query_board_model(), c.model) << c.line;

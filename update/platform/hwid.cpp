@@ -27,7 +27,7 @@ constexpr bool kBoardBuild = false;
 // MDIO controller of the SoC.
 constexpr off_t kMdioBase = 0xF9841000;
 constexpr size_t kMdioMapSize = 1024;
-constexpr size_t kMdioCommand = 0x3C0;  // bit 20: busy
+constexpr size_t kMdioCommand = 0x3C0;   // bit 20: busy
 constexpr size_t kMdioReadData = 0x3C4;  // data in bits 31-16
 constexpr size_t kMdioStatus = 0x3D0;    // bit 0: the read failed
 constexpr uint32_t kMdioBusy = 1u << 20;

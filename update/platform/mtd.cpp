@@ -45,8 +45,7 @@ int mtd_open(const char* device, int flags) {
     errno = EPERM;
     return -1;
   }
-  std::unique_ptr<flashsim::FlashDevice> dev =
-      flashsim::FlashDevice::open(upd_path(device), flags);
+  std::unique_ptr<flashsim::FlashDevice> dev = flashsim::FlashDevice::open(upd_path(device), flags);
   if (!dev) return -1;
   int fd = dev->fd();
   emulated_devices()[fd] = std::move(dev);
@@ -103,7 +102,8 @@ int mtd_set_bad_block(int fd, int64_t offset) {
     errno = EINVAL;
     return -1;
   }
-  if (flashsim::FlashDevice* dev = emulated(fd)) return dev->mark_bad(static_cast<uint64_t>(offset));
+  if (flashsim::FlashDevice* dev = emulated(fd))
+    return dev->mark_bad(static_cast<uint64_t>(offset));
   loff_t at = offset;
   return ioctl(fd, MEMSETBADBLOCK, &at);
 }
@@ -158,4 +158,6 @@ ssize_t mtd_write(int fd, const void* buf, size_t count) {
   return n;
 }
 
-off_t mtd_seek(int fd, off_t offset, int whence) { return ::lseek(fd, offset, whence); }
+off_t mtd_seek(int fd, off_t offset, int whence) {
+  return ::lseek(fd, offset, whence);
+}

@@ -21,8 +21,8 @@ namespace {
 
 // Host tools that act only on the paths they are given.
 constexpr std::array<std::string_view, 17> kHostTools = {
-    "cat", "grep", "echo", "sync", "chmod", "touch", "test", "true", "false",
-    "sleep", "head", "printf", "rm", "mv", "cp", "mkdir", "ls"};
+    "cat",   "grep", "echo",   "sync", "chmod", "touch", "test",  "true", "false",
+    "sleep", "head", "printf", "rm",   "mv",    "cp",    "mkdir", "ls"};
 
 bool is_separator(std::string_view word) {
   return word == "|" || word == ";" || word == "&&" || word == "||" || word == "&";
@@ -57,7 +57,8 @@ std::string program_under_root(const std::string& root, std::string_view name) {
   for (const char* dir : {"/usr/sbin/", "/sbin/", "/usr/bin/", "/bin/"}) {
     std::string candidate = root + dir + std::string(name);
     struct stat st;
-    if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0)
+    if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        access(candidate.c_str(), X_OK) == 0)
       return candidate;
   }
   // Not there: a path that cannot exist, so the shell reports "not found".

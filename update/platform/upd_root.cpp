@@ -13,7 +13,9 @@ std::string upd_root() {
   return value;
 }
 
-bool upd_emulated() { return !upd_root().empty(); }
+bool upd_emulated() {
+  return !upd_root().empty();
+}
 
 std::string upd_path(std::string_view path) {
   std::string root = upd_root();

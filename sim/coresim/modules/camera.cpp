@@ -70,7 +70,9 @@ std::vector<Camera> stored_cameras() {
   return cameras;
 }
 
-const char* model_of(int id) { return id % 2 == 0 ? "IPC-B2" : "IPC-D4"; }
+const char* model_of(int id) {
+  return id % 2 == 0 ? "IPC-B2" : "IPC-D4";
+}
 
 // 8201: one 1040-byte entry per enabled channel. An answer without channels carries 4
 // zero bytes: an empty payload would reach webcgi as no answer at all.
@@ -199,4 +201,5 @@ extern const CoreModule kCoreCamera = {"camera", R"(# camera module
 3205 builder=status_ok
 3230 builder=ipc_batch_result
 4002 builder=console_result
-)", kBuilders};
+)",
+                                       kBuilders};

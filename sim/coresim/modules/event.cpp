@@ -12,13 +12,13 @@ std::vector<std::uint8_t> motion_map(std::span<const std::uint8_t> request) {
   std::int32_t channel = 0;
   if (request.size() >= sizeof channel) std::memcpy(&channel, request.data(), sizeof channel);
   std::vector<std::uint8_t> out;
-  put_i32(out, 1);                              // detection on
+  put_i32(out, 1);                                // detection on
   put_text(out, std::string(18 * 16, '1'), 300);  // grid
-  put_i32(out, 5);                              // sensitivity
+  put_i32(out, 5);                                // sensitivity
   put_i32(out, channel);
-  put_i32(out, 0);                              // result: read
-  put_i32(out, 1);                              // camera model type
-  put_i32(out, 0);                              // fisheye display, transfer, installation
+  put_i32(out, 0);  // result: read
+  put_i32(out, 1);  // camera model type
+  put_i32(out, 0);  // fisheye display, transfer, installation
   put_i32(out, 0);
   put_i32(out, 0);
   return out;
@@ -53,4 +53,5 @@ extern const CoreModule kCoreEvent = {"event", R"(# event module
 3212 silent
 3251 silent
 3252 silent
-)", kEventBuilders};
+)",
+                                      kEventBuilders};

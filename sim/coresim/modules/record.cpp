@@ -63,4 +63,5 @@ extern const CoreModule kCoreRecord = {"record", R"(# record module
 2285 builder=anr_all_ok
 2286 builder=record_support
 3218 builder=record_streams
-)", kBuilders};
+)",
+                                       kBuilders};

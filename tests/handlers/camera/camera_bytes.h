@@ -12,7 +12,8 @@ namespace camtest {
 class Bytes {
  public:
   Bytes& i32(int32_t v) {
-    for (int i = 0; i < 4; ++i) b_.push_back(static_cast<char>(static_cast<uint32_t>(v) >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+      b_.push_back(static_cast<char>(static_cast<uint32_t>(v) >> (8 * i)));
     return *this;
   }
   // `t` in a field of `size` bytes, NUL-filled (no terminator when it fills the field).

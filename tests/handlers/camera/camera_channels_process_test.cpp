@@ -59,8 +59,15 @@ std::string detail_of(const OperationLogRecord& rec, int* kind) {
 // The camera detail as the log search expects it.
 std::string camera_detail(int param, const std::string& address, int port, int channel,
                           const std::string& protocol, const std::string& transport, int sync) {
-  return Bytes().i32(param).text(address, 64).i32(port).i32(channel).zeros(64).text(protocol, 16)
-             .text(transport, 16).str() +
+  return Bytes()
+             .i32(param)
+             .text(address, 64)
+             .i32(port)
+             .i32(channel)
+             .zeros(64)
+             .text(protocol, 16)
+             .text(transport, 16)
+             .str() +
          std::string(1, static_cast<char>(sync)) + std::string(3, '\0');
 }
 
@@ -85,7 +92,9 @@ TEST_F(Channels, AddStoresTheChannelTellsTheCoreAndLogs) {
   json_object* cam = stored("camera", 3);
   ASSERT_NE(cam, nullptr);
   auto i = [&](const char* k) { return json_object_get_int(json_object_object_get(cam, k)); };
-  auto t = [&](const char* k) { return std::string(json_object_get_string(json_object_object_get(cam, k))); };
+  auto t = [&](const char* k) {
+    return std::string(json_object_get_string(json_object_object_get(cam, k)));
+  };
   EXPECT_EQ(i("enable"), 1);
   EXPECT_EQ(t("ipaddr"), "192.168.1.50");
   EXPECT_EQ(i("manage_port"), 8080);
@@ -114,24 +123,28 @@ TEST_F(Channels, AddStoresTheChannelTellsTheCoreAndLogs) {
   EXPECT_EQ(log_kind(log), (std::vector<int64_t>{4, 210, 901, 4}));
   EXPECT_STREQ(log.userName, "admin");
   int kind = 0;
-  EXPECT_EQ(nvrtest::to_hex(detail_of(log, &kind)),
-            nvrtest::to_hex(camera_detail(901, "192.168.1.50", 8080, 4, "ONVIF", "RTSP Over HTTPS", 1)));
+  EXPECT_EQ(
+      nvrtest::to_hex(detail_of(log, &kind)),
+      nvrtest::to_hex(camera_detail(901, "192.168.1.50", 8080, 4, "ONVIF", "RTSP Over HTTPS", 1)));
   EXPECT_EQ(kind, 111);
 }
 
 TEST_F(Channels, AddTakesRtspSettingsOnlyForRtspAndNeedsNoAddressForProtocolSeven) {
-  EXPECT_EQ(post("/2004", R"({"id":0,"name":"r","enable":1,"camProtocol":1,"ipAddr":"h","managePort":554,)"
-                          R"("transmitProtocol":1,"mainRtspPort":8554,"mainSourcePath":"/live",)"
-                          R"("subRtspPort":8555,"subSourcePath":"/sub","mainrtspurl":"rtsp://h/live",)"
-                          R"("subrtspurl":"rtsp://h/sub"})").out,
+  EXPECT_EQ(post("/2004",
+                 R"({"id":0,"name":"r","enable":1,"camProtocol":1,"ipAddr":"h","managePort":554,)"
+                 R"("transmitProtocol":1,"mainRtspPort":8554,"mainSourcePath":"/live",)"
+                 R"("subRtspPort":8555,"subSourcePath":"/sub","mainrtspurl":"rtsp://h/live",)"
+                 R"("subrtspurl":"rtsp://h/sub"})")
+                .out,
             kText + "OK");
   EXPECT_EQ(stored_int("camera", 0, "main_rtsp_port"), 8554);
   EXPECT_EQ(stored_text("camera", 0, "sub_source_path"), "/sub");
   EXPECT_EQ(stored_text("camera", 0, "mainrtspurl"), "rtsp://h/live");
   EXPECT_EQ(stored_int("camera", 0, "poechannel"), 0);
 
-  EXPECT_EQ(post("/2004", R"({"id":1,"name":"p","enable":1,"camProtocol":7,"transmitProtocol":0})").out,
-            kText + "OK");
+  EXPECT_EQ(
+      post("/2004", R"({"id":1,"name":"p","enable":1,"camProtocol":7,"transmitProtocol":0})").out,
+      kText + "OK");
   EXPECT_EQ(stored_int("camera", 1, "model"), 7);
   EXPECT_EQ(stored_int("camera", 1, "enable"), 1);
 }
@@ -160,7 +173,8 @@ TEST_F(Channels, TextsAreCutToTheirFields) {
 }
 
 TEST_F(Channels, RefusedAddOrEditBodiesGetNoResponseAndChangeNothing) {
-  const std::string base = R"("name":"n","enable":1,"camProtocol":0,"ipAddr":"h","managePort":80,"transmitProtocol":0)";
+  const std::string base =
+      R"("name":"n","enable":1,"camProtocol":0,"ipAddr":"h","managePort":80,"transmitProtocol":0)";
   const std::string cases[] = {
       "{\"id\":64," + base + "}",
       "{\"id\":-1," + base + "}",
@@ -221,8 +235,9 @@ TEST_F(Channels, EditKeepsTheLoginUnlessTypeZeroAndKeepsThePoeWiring) {
 }
 
 TEST_F(Channels, DeleteClearsMasksCameraAndName) {
-  nvrdb({"record", "set", "privacy_mask", "3",
-         R"(area=[{"area_id":1,"enable":1,"start_x":10,"area_width":50},{"area_id":2,"enable":1}])"});
+  nvrdb(
+      {"record", "set", "privacy_mask", "3",
+       R"(area=[{"area_id":1,"enable":1,"start_x":10,"area_width":50},{"area_id":2,"enable":1}])"});
   ASSERT_EQ(post("/2004", kAddBody).out, kText + "OK");
   nvrdb({"record", "set", "camera", "3", "slot_kind=1"});
   ASSERT_EQ(sent(3).size(), 3u);
@@ -274,11 +289,14 @@ TEST_F(Channels, ChannelSettingsAnswerInThePagesKeyOrder) {
     (void)value;
     keys.emplace_back(key);
   }
-  const std::vector<std::string> want = {
-      "id", "name", "ipAddr", "managePort", "protocol", "model", "userName", "password",
-      "transmitProtocol", "mainRtspPort", "mainSourcePath", "subRtspEnable", "subRtspPort",
-      "subSourcePath", "syncTime", "mainRtspUrl", "subRtspUrl", "physicalport", "poechannel",
-      "mac_addr", "minorid", "ddns", "httpsPort"};
+  const std::vector<std::string> want = {"id",           "name",           "ipAddr",
+                                         "managePort",   "protocol",       "model",
+                                         "userName",     "password",       "transmitProtocol",
+                                         "mainRtspPort", "mainSourcePath", "subRtspEnable",
+                                         "subRtspPort",  "subSourcePath",  "syncTime",
+                                         "mainRtspUrl",  "subRtspUrl",     "physicalport",
+                                         "poechannel",   "mac_addr",       "minorid",
+                                         "ddns",         "httpsPort"};
   EXPECT_EQ(keys, want);
   EXPECT_STREQ(json_object_get_string(json_object_object_get(o, "name")), "Front door");
   EXPECT_EQ(json_object_get_int(json_object_object_get(o, "model")), 2);
@@ -305,10 +323,12 @@ TEST_F(Channels, SetLoginAndTransport) {
   OperationLogRecord log = logged(msgs);
   EXPECT_EQ(log_kind(log), (std::vector<int64_t>{4, 204, 903, 4}));
   int kind = 0;
-  EXPECT_EQ(nvrtest::to_hex(detail_of(log, &kind)),
-            nvrtest::to_hex(camera_detail(903, "192.168.1.50", 8080, 4, "ONVIF", "RTSP Over HTTPS", 1)));
+  EXPECT_EQ(
+      nvrtest::to_hex(detail_of(log, &kind)),
+      nvrtest::to_hex(camera_detail(903, "192.168.1.50", 8080, 4, "ONVIF", "RTSP Over HTTPS", 1)));
 
-  EXPECT_EQ(post("/2031", R"({"id":3,"transmitProtocol":1,"syncTime":0,"httpsPort":9443})").out, kText + "OK");
+  EXPECT_EQ(post("/2031", R"({"id":3,"transmitProtocol":1,"syncTime":0,"httpsPort":9443})").out,
+            kText + "OK");
   EXPECT_EQ(stored_int("camera", 3, "transmit_protocol"), 1);
   EXPECT_EQ(stored_int("camera", 3, "sync_time"), 0);
   EXPECT_EQ(stored_int("camera", 3, "https_port"), 9443);
@@ -410,7 +430,8 @@ TEST_F(Channels, PoeFactsAndIpv6) {
 }
 
 TEST_F(Channels, PathsNotBuiltYetStaySilent) {
-  for (const char* path : {"/2009", "/2013", "/2035", "/2082"}) EXPECT_EQ(get(path).out, "") << path;
+  for (const char* path : {"/2009", "/2013", "/2035", "/2082"})
+    EXPECT_EQ(get(path).out, "") << path;
 }
 
 }  // namespace

@@ -65,7 +65,6 @@ class CameraProcess : public nvrtest::HandlerProcessTest {
     if (!all.empty() && all.back().type == 3307) all.pop_back();
     return all;
   }
-
 };
 
 // An operation log record as it travelled.

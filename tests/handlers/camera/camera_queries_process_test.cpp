@@ -36,11 +36,25 @@ const std::string kChangeBody =
     R"("netmask":"255.255.255.0","gateway":"192.168.1.1","primaryDNS":"8.8.8.8","port":65535,)"
     R"("username":"admin","password":"pw","protocol":2,"netif":"eth1"})";
 
-std::string change_bytes(const std::string& mac, const std::string& old_ip, const std::string& new_ip,
-                         int port, const std::string& password, int protocol, const std::string& netif) {
-  return Bytes().text(mac, 48).text(old_ip, 32).text(new_ip, 32).text("255.255.255.0", 32)
-      .text("192.168.1.1", 32).text("8.8.8.8", 32).i32(port).text("admin", 64).text(password, 33)
-      .zeros(3).i32(protocol).zeros(64).text(netif, 6).zeros(2).str();
+std::string change_bytes(const std::string& mac, const std::string& old_ip,
+                         const std::string& new_ip, int port, const std::string& password,
+                         int protocol, const std::string& netif) {
+  return Bytes()
+      .text(mac, 48)
+      .text(old_ip, 32)
+      .text(new_ip, 32)
+      .text("255.255.255.0", 32)
+      .text("192.168.1.1", 32)
+      .text("8.8.8.8", 32)
+      .i32(port)
+      .text("admin", 64)
+      .text(password, 33)
+      .zeros(3)
+      .i32(protocol)
+      .zeros(64)
+      .text(netif, 6)
+      .zeros(2)
+      .str();
 }
 
 TEST_F(Queries, SearchFindsEightCamerasOfTwoModels) {
@@ -66,7 +80,8 @@ TEST_F(Queries, SearchFindsEightCamerasOfTwoModels) {
 
 TEST_F(Queries, SearchThatFindsNothingAndRefusedProtocols) {
   start_core("3200 hex=00000000\n");
-  EXPECT_EQ(post("/2006", R"({"protocol":0})").out, kJson + R"({ "resultString": "NO", "IPC": [ ] })");
+  EXPECT_EQ(post("/2006", R"({"protocol":0})").out,
+            kJson + R"({ "resultString": "NO", "IPC": [ ] })");
   start_core("");
   for (const char* body : {R"({"protocol":8})", R"({"protocol":-1})", R"({"nic":"eth0"})", "x"})
     EXPECT_EQ(post("/2006", body).out, "") << body;
@@ -75,7 +90,8 @@ TEST_F(Queries, SearchThatFindsNothingAndRefusedProtocols) {
 
 TEST_F(Queries, ChannelListShowsTheStoredChannelsByName) {
   ASSERT_EQ(post("/2004", R"({"id":5,"name":"Gate","enable":1,"camProtocol":0,"ipAddr":"10.0.0.5",)"
-                          R"("managePort":80,"transmitProtocol":0})").out,
+                          R"("managePort":80,"transmitProtocol":0})")
+                .out,
             kText + "OK");
   nvrdb({"param", "set", "max_cameras", "16"});
   for (const char* path : {"/2001", "/2007"}) {
@@ -103,8 +119,8 @@ TEST_F(Queries, AddressChangeSendsTheRecordAndAcceptsPortsUpTo65535) {
   EXPECT_EQ(post("/2011", kChangeBody).out, kJson + R"({ "resultString": "OK" })");
   auto msg = only_sent();
   EXPECT_EQ(msg.type, 3205u);
-  EXPECT_EQ(msg.hex, nvrtest::to_hex(change_bytes("00:1a:2b:3c:4d:01", "192.168.1.201", "192.168.1.77",
-                                                  65535, "pw", 2, "eth1")));
+  EXPECT_EQ(msg.hex, nvrtest::to_hex(change_bytes("00:1a:2b:3c:4d:01", "192.168.1.201",
+                                                  "192.168.1.77", 65535, "pw", 2, "eth1")));
   start_core("3205 hex=04000000\n");
   EXPECT_EQ(post("/2011", kChangeBody).out, kJson + R"({ "resultString": "PROTO_NOT_SUPPORT" })");
 }
@@ -112,7 +128,7 @@ TEST_F(Queries, AddressChangeSendsTheRecordAndAcceptsPortsUpTo65535) {
 TEST_F(Queries, RefusedAddressChangesSendNothing) {
   std::vector<std::string> bodies;
   for (std::string key : {"macAddr", "oldIpcAddr", "newIpcAddr", "netmask", "gateway", "primaryDNS",
-                                 "port", "username", "password", "protocol"}) {
+                          "port", "username", "password", "protocol"}) {
     std::string b = kChangeBody;
     std::size_t at = b.find("\"" + key + "\"");
     std::size_t end = b.find_first_of(",}", b.find(':', at));
@@ -133,16 +149,19 @@ TEST_F(Queries, RefusedAddressChangesSendNothing) {
 }
 
 TEST_F(Queries, BatchChangeSendsOneRecordPerEntryThenTheResultsAreFetched) {
-  std::string entry = R"({"macAddr":")" + std::string(60, 'm') +
-                      R"(","oldIpcAddr":"1.1.1.1","newIpcAddr":"1.1.1.2","netmask":"255.255.255.0",)"
-                      R"("gateway":"192.168.1.1","primaryDNS":"8.8.8.8","port":80,"username":"admin",)"
-                      R"("password":")" + std::string(40, 'p') +
-                      R"(","protocol":0,"netif":"eth0123","channelId":9,"modifynum":2})";
-  EXPECT_EQ(post("/2032", R"({"cnt":5,"oIPCAddr":[)" + entry + ",7," + entry + "]}").out, kText + "OK");
+  std::string entry =
+      R"({"macAddr":")" + std::string(60, 'm') +
+      R"(","oldIpcAddr":"1.1.1.1","newIpcAddr":"1.1.1.2","netmask":"255.255.255.0",)"
+      R"("gateway":"192.168.1.1","primaryDNS":"8.8.8.8","port":80,"username":"admin",)"
+      R"("password":")" +
+      std::string(40, 'p') + R"(","protocol":0,"netif":"eth0123","channelId":9,"modifynum":2})";
+  EXPECT_EQ(post("/2032", R"({"cnt":5,"oIPCAddr":[)" + entry + ",7," + entry + "]}").out,
+            kText + "OK");
   auto msgs = sent(2);
   ASSERT_EQ(msgs.size(), 2u);
-  std::string want = change_bytes(std::string(47, 'm'), "1.1.1.1", "1.1.1.2", 80, std::string(32, 'p'), 0,
-                                  "eth01") + Bytes().i32(9).i32(2).str();
+  std::string want = change_bytes(std::string(47, 'm'), "1.1.1.1", "1.1.1.2", 80,
+                                  std::string(32, 'p'), 0, "eth01") +
+                     Bytes().i32(9).i32(2).str();
   for (const auto& m : msgs) {
     EXPECT_EQ(m.type, 3229u);
     EXPECT_EQ(m.hex, nvrtest::to_hex(want));
@@ -172,31 +191,47 @@ TEST_F(Queries, BatchStopsAtTheCountAndAtSixtyFour) {
 }
 
 TEST_F(Queries, LoginTestsSendTheirRecords) {
-  const std::string body = R"({"ipAddr":"10.0.0.9","managePort":0,"userName":"admin","password":")" +
-                           std::string(40, 'x') + R"(","camProtocol":3})";
+  const std::string body =
+      R"({"ipAddr":"10.0.0.9","managePort":0,"userName":"admin","password":")" +
+      std::string(40, 'x') + R"(","camProtocol":3})";
   EXPECT_EQ(post("/2014", body).out, kText + "OK");
   auto msg = only_sent();
   EXPECT_EQ(msg.type, 3202u);
-  EXPECT_EQ(msg.hex, Bytes().text("10.0.0.9", 32).i32(0).text("admin", 64).text(std::string(32, 'x'), 33)
-                         .zeros(3).i32(3).zeros(72).hex());
+  EXPECT_EQ(msg.hex, Bytes()
+                         .text("10.0.0.9", 32)
+                         .i32(0)
+                         .text("admin", 64)
+                         .text(std::string(32, 'x'), 33)
+                         .zeros(3)
+                         .i32(3)
+                         .zeros(72)
+                         .hex());
 
   start_core("3227 hex=04000000\n");
   EXPECT_EQ(post("/2015", body).out, kText + "OK");  // code 4 counts as accepted
   msg = only_sent();
   EXPECT_EQ(msg.type, 3227u);
-  EXPECT_EQ(msg.hex, Bytes().i32(0).text("10.0.0.9", 32).i32(80).text("admin", 64)
-                         .text(std::string(32, 'x'), 33).zeros(3).i32(3).i32(0).hex());
+  EXPECT_EQ(msg.hex, Bytes()
+                         .i32(0)
+                         .text("10.0.0.9", 32)
+                         .i32(80)
+                         .text("admin", 64)
+                         .text(std::string(32, 'x'), 33)
+                         .zeros(3)
+                         .i32(3)
+                         .i32(0)
+                         .hex());
 
   start_core("3202 hex=02000000\n");
   EXPECT_EQ(post("/2014", body).out, kText + "USERERROR");
 }
 
 TEST_F(Queries, RefusedLoginTestsSendNothing) {
-  for (const char* body : {R"({"ipAddr":"","managePort":80,"camProtocol":0})",
-                           R"({"managePort":80,"camProtocol":0})",
-                           R"({"ipAddr":"h","managePort":-1,"camProtocol":0})",
-                           R"({"ipAddr":"h","managePort":80,"camProtocol":8})",
-                           R"({"ipAddr":"h","camProtocol":0})", "nope"}) {
+  for (const char* body :
+       {R"({"ipAddr":"","managePort":80,"camProtocol":0})", R"({"managePort":80,"camProtocol":0})",
+        R"({"ipAddr":"h","managePort":-1,"camProtocol":0})",
+        R"({"ipAddr":"h","managePort":80,"camProtocol":8})", R"({"ipAddr":"h","camProtocol":0})",
+        "nope"}) {
     EXPECT_EQ(post("/2014", body).out, "") << body;
     EXPECT_EQ(post("/2015", body).out, "") << body;
   }
@@ -207,7 +242,8 @@ TEST_F(Queries, ModelTypeChecksTheChannel) {
   EXPECT_EQ(post("/2025", R"({"id":63})").out, kJson + R"({ "type": 0 })");
   EXPECT_EQ(only_sent().hex, Bytes().i32(63).hex());
   start_core("");
-  for (const char* body : {R"({"id":64})", R"({"id":-1})", "{}"}) EXPECT_EQ(post("/2025", body).out, "") << body;
+  for (const char* body : {R"({"id":64})", R"({"id":-1})", "{}"})
+    EXPECT_EQ(post("/2025", body).out, "") << body;
   EXPECT_TRUE(sent_before_marker().empty());
 }
 
@@ -216,8 +252,9 @@ TEST_F(Queries, ConsoleCommandIsOnlyHandedToTheCore) {
   auto r = post("/2026", R"({"cmd":")" + cmd + R"("})");
   json_object* o = json_answer(r);
   ASSERT_NE(o, nullptr) << r.out;
-  EXPECT_NE(std::string(json_object_get_string(json_object_object_get(o, "result"))).find("not run"),
-            std::string::npos);
+  EXPECT_NE(
+      std::string(json_object_get_string(json_object_object_get(o, "result"))).find("not run"),
+      std::string::npos);
   json_object_put(o);
   auto msg = only_sent();
   EXPECT_EQ(msg.type, 4002u);
@@ -234,7 +271,8 @@ TEST_F(Queries, ConsoleCommandIsOnlyHandedToTheCore) {
 TEST_F(Queries, MotionStateAndChannelModels) {
   EXPECT_EQ(get("/2028").out, kJson + R"({ "Motion": "101)" + std::string(61, '0') + "\" }");
   ASSERT_EQ(post("/2004", R"({"id":2,"name":"c","enable":1,"camProtocol":0,"ipAddr":"10.0.0.2",)"
-                          R"("managePort":80,"transmitProtocol":0})").out,
+                          R"("managePort":80,"transmitProtocol":0})")
+                .out,
             kText + "OK");
   json_object* o = json_answer(get("/2029"));
   ASSERT_NE(o, nullptr);

@@ -29,9 +29,21 @@ using camtest::Bytes;
 // A search result entry of 760 bytes.
 std::string search_entry(const std::string& ip, const std::string& name) {
   return Bytes()
-      .text(ip, 32).text("00:11:22:33:44:55", 32).i32(80).i32(0).text("maker", 192)
-      .text("sn1", 128).text("v1", 64).text("M1", 64).i32(7).text("255.255.255.0", 32)
-      .text("8.8.8.8", 32).text("10.0.0.1", 32).text("eth0", 8).i32(1).text(name, 64)
+      .text(ip, 32)
+      .text("00:11:22:33:44:55", 32)
+      .i32(80)
+      .i32(0)
+      .text("maker", 192)
+      .text("sn1", 128)
+      .text("v1", 64)
+      .text("M1", 64)
+      .i32(7)
+      .text("255.255.255.0", 32)
+      .text("8.8.8.8", 32)
+      .text("10.0.0.1", 32)
+      .text("eth0", 8)
+      .i32(1)
+      .text(name, 64)
       .text("real", 64)
       .str();
 }
@@ -39,8 +51,17 @@ std::string search_entry(const std::string& ip, const std::string& name) {
 // A channel list entry of 1040 bytes.
 std::string channel_entry(int32_t id, const std::string& ip) {
   Bytes b;
-  b.i32(id).i32(80).i32(0).i32(1).i32(554).text(ip, 32).text("maker", 192).text("sn", 128)
-      .text("fw", 64).text("mac", 48).text("model", 324);
+  b.i32(id)
+      .i32(80)
+      .i32(0)
+      .i32(1)
+      .i32(554)
+      .text(ip, 32)
+      .text("maker", 192)
+      .text("sn", 128)
+      .text("fw", 64)
+      .text("mac", 48)
+      .text("model", 324);
   for (int v : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}) b.i32(v);  // poechannel .. connectState
   b.text("snr", 64).text("dd", 64).text("chip", 64);
   return b.str();
@@ -51,8 +72,10 @@ class CameraAnswers : public nvrtest::AnswerCapture {
   // Hands one answer to the module callback and returns what it wrote.
   std::string answer(int type, const std::string& payload) {
     fresh();
-    const std::uint32_t header[8] = {kDvMagic, 0, 1, static_cast<std::uint32_t>(type), 1,
-                                     static_cast<std::uint32_t>(payload.size()), 0, 0};
+    const std::uint32_t header[8] = {kDvMagic, 0,
+                                     1,        static_cast<std::uint32_t>(type),
+                                     1,        static_cast<std::uint32_t>(payload.size()),
+                                     0,        0};
     on_camera_ipc_callback(nullptr, header, payload.empty() ? nullptr : payload.data());
     return output();
   }
@@ -95,28 +118,43 @@ TEST_F(CameraAnswers, SearchCountsWholeEntriesAndBlanksNamesOutsideAscii) {
   EXPECT_STREQ(json_object_get_string(json_object_object_get(first, "name")), "Lobby");
   EXPECT_STREQ(json_object_get_string(json_object_object_get(first, "netif")), "eth0");
   EXPECT_EQ(json_object_get_int(json_object_object_get(first, "modelId")), 7);
-  EXPECT_STREQ(json_object_get_string(json_object_object_get(json_object_array_get_idx(list, 1), "name")), "");
+  EXPECT_STREQ(
+      json_object_get_string(json_object_object_get(json_object_array_get_idx(list, 1), "name")),
+      "");
   // Key order of an entry, as the search page reads it.
   std::vector<std::string> keys;
   json_object_object_foreach(first, key, value) {
     (void)value;
     keys.emplace_back(key);
   }
-  const std::vector<std::string> want = {"ipAddr", "managePort", "protocol", "macAddr", "vendor", "sn",
-                                         "fwVersion", "model", "modelId", "netmask", "dns", "gateway",
-                                         "netif", "active_status", "name", "snReal"};
+  const std::vector<std::string> want = {
+      "ipAddr",    "managePort",    "protocol", "macAddr", "vendor", "sn",
+      "fwVersion", "model",         "modelId",  "netmask", "dns",    "gateway",
+      "netif",     "active_status", "name",     "snReal"};
   EXPECT_EQ(keys, want);
   json_object_put(o);
 }
 
 TEST_F(CameraAnswers, SearchTextsFillingTheirFieldsAreReadWithinIt) {
   // Every text field full to the last byte: no field may run into the next.
-  std::string e = Bytes().text(std::string(32, 'a'), 32).text(std::string(32, 'b'), 32).i32(80).i32(0)
-                      .text(std::string(192, 'c'), 192).text(std::string(128, 'd'), 128)
-                      .text(std::string(64, 'e'), 64).text(std::string(64, 'f'), 64).i32(1)
-                      .text(std::string(32, 'g'), 32).text(std::string(32, 'h'), 32)
-                      .text(std::string(32, 'i'), 32).text(std::string(8, 'j'), 8).i32(1)
-                      .text(std::string(64, 'k'), 64).text(std::string(64, 'l'), 64).str();
+  std::string e = Bytes()
+                      .text(std::string(32, 'a'), 32)
+                      .text(std::string(32, 'b'), 32)
+                      .i32(80)
+                      .i32(0)
+                      .text(std::string(192, 'c'), 192)
+                      .text(std::string(128, 'd'), 128)
+                      .text(std::string(64, 'e'), 64)
+                      .text(std::string(64, 'f'), 64)
+                      .i32(1)
+                      .text(std::string(32, 'g'), 32)
+                      .text(std::string(32, 'h'), 32)
+                      .text(std::string(32, 'i'), 32)
+                      .text(std::string(8, 'j'), 8)
+                      .i32(1)
+                      .text(std::string(64, 'k'), 64)
+                      .text(std::string(64, 'l'), 64)
+                      .str();
   ASSERT_EQ(e.size(), 760u);
   json_object* o = body_json(answer(8200, e));
   ASSERT_NE(o, nullptr);
@@ -150,7 +188,9 @@ TEST_F(CameraAnswers, ChannelListNamesFromTheStoreAndSkipsIdsOutsideIt) {
   EXPECT_EQ(json_object_get_int(json_object_object_get(gate, "poechannel")), 1);
   EXPECT_EQ(json_object_get_int(json_object_object_get(gate, "minorid")), 8);
   EXPECT_EQ(json_object_get_int(json_object_object_get(gate, "connectState")), 10);
-  EXPECT_STREQ(json_object_get_string(json_object_object_get(json_object_array_get_idx(list, 1), "name")), "CAM7");
+  EXPECT_STREQ(
+      json_object_get_string(json_object_object_get(json_object_array_get_idx(list, 1), "name")),
+      "CAM7");
   // "max_cameras" unset in this store.
   EXPECT_EQ(json_object_get_int(json_object_object_get(o, "maxIPCNums")), 32);
   json_object_put(o);
@@ -161,8 +201,13 @@ TEST_F(CameraAnswers, LoginTestCodes) {
     int code;
     std::string text;
     int flag;
-  } cases[] = {{0, "OK", 2}, {4, "OK", 2}, {1, "NETWORKERROR", 1}, {2, "USERERROR", 1},
-               {5, "BANDWIDTHERROR", 1}, {3, "UNKOWNERROR", 1}, {-7, "UNKOWNERROR", 1}};
+  } cases[] = {{0, "OK", 2},
+               {4, "OK", 2},
+               {1, "NETWORKERROR", 1},
+               {2, "USERERROR", 1},
+               {5, "BANDWIDTHERROR", 1},
+               {3, "UNKOWNERROR", 1},
+               {-7, "UNKOWNERROR", 1}};
   for (int type : {8202, 8227}) {
     for (const auto& c : cases) {
       EXPECT_EQ(answer(type, Bytes().i32(c.code).str()), kText + c.text) << type << " " << c.code;
@@ -176,17 +221,22 @@ TEST_F(CameraAnswers, AddressChangeCodes) {
   const struct {
     int code;
     std::string result;
-  } cases[] = {{0, "OK"}, {1, "NETWORK_ERR"}, {2, "INVALID_USER"}, {3, "UNKNOWN_ERR"},
-               {4, "PROTO_NOT_SUPPORT"}, {5, "ERROR"}, {-1, "ERROR"}};
+  } cases[] = {{0, "OK"},          {1, "NETWORK_ERR"},       {2, "INVALID_USER"},
+               {3, "UNKNOWN_ERR"}, {4, "PROTO_NOT_SUPPORT"}, {5, "ERROR"},
+               {-1, "ERROR"}};
   for (const auto& c : cases)
-    EXPECT_EQ(answer(8205, Bytes().i32(c.code).str()), kJson + R"({ "resultString": ")" + c.result + "\" }");
+    EXPECT_EQ(answer(8205, Bytes().i32(c.code).str()),
+              kJson + R"({ "resultString": ")" + c.result + "\" }");
   EXPECT_EQ(answer(8205, "abc"), kJson + R"({status:"CGI ERROR"})");
 }
 
 TEST_F(CameraAnswers, MotionMaskBecomesSixtyFourCharacters) {
   std::string text(64, '0');
   for (int n : {0, 31, 32, 63}) text[static_cast<std::size_t>(n)] = '1';
-  EXPECT_EQ(answer(8307, Bytes().i32(static_cast<int32_t>(0x80000001u)).i32(static_cast<int32_t>(0x80000001u)).str()),
+  EXPECT_EQ(answer(8307, Bytes()
+                             .i32(static_cast<int32_t>(0x80000001u))
+                             .i32(static_cast<int32_t>(0x80000001u))
+                             .str()),
             kJson + R"({ "Motion": ")" + text + "\" }");
   EXPECT_EQ(answer(8307, Bytes().i32(1).str()), kText + "CGI ERROR");
 }
@@ -205,8 +255,12 @@ TEST_F(CameraAnswers, ModelTypeAndChannelModels) {
 
   std::string entries;
   for (int i = 0; i < 70; ++i)
-    entries += Bytes().i32(i).text("10.0.0." + std::to_string(i), 32).text(std::string(64, 'm'), 64)
-                   .text("fw", 64).str();
+    entries += Bytes()
+                   .i32(i)
+                   .text("10.0.0." + std::to_string(i), 32)
+                   .text(std::string(64, 'm'), 64)
+                   .text("fw", 64)
+                   .str();
   json_object* o = body_json(answer(7505, entries));
   ASSERT_NE(o, nullptr);
   json_object* list = json_object_object_get(o, "IPC");
@@ -219,9 +273,11 @@ TEST_F(CameraAnswers, ModelTypeAndChannelModels) {
 }
 
 TEST_F(CameraAnswers, BatchResultsSkipEmptyEntriesAndStopAtSixtyFour) {
-  std::string entries = Bytes().text("aa:01", 48).i32(0).text("", 48).i32(9).text("aa:02", 48).i32(3).str();
-  EXPECT_EQ(answer(8230, entries),
-            kJson + R"({ "IPC": [ { "mac": "aa:01", "result": 0 }, { "mac": "aa:02", "result": 3 } ] })");
+  std::string entries =
+      Bytes().text("aa:01", 48).i32(0).text("", 48).i32(9).text("aa:02", 48).i32(3).str();
+  EXPECT_EQ(
+      answer(8230, entries),
+      kJson + R"({ "IPC": [ { "mac": "aa:01", "result": 0 }, { "mac": "aa:02", "result": 3 } ] })");
   std::string many;
   for (int i = 0; i < 80; ++i) many += Bytes().text("m" + std::to_string(i), 48).i32(i).str();
   json_object* o = body_json(answer(8230, many));

@@ -39,14 +39,18 @@ std::string le32(std::int64_t v) {
   return s;
 }
 
-std::string zeros(std::size_t n) { return std::string(n, '\0'); }
+std::string zeros(std::size_t n) {
+  return std::string(n, '\0');
+}
 
 std::string text_field(const std::string& t, std::size_t size) {
   std::string s = t.substr(0, size);
   return s + zeros(size - s.size());
 }
 
-std::string mask_bytes(std::uint64_t m) { return le32(m & 0xffffffffu) + le32(m >> 32); }
+std::string mask_bytes(std::uint64_t m) {
+  return le32(m & 0xffffffffu) + le32(m >> 32);
+}
 
 // 64 int32 channels, then the count.
 std::string channel_list(const std::vector<int>& channels) {
@@ -86,8 +90,8 @@ std::string schedule(int seed) {
     s += d ? ",[" : "[";
     for (int i = 0; i < 12; ++i) {
       char sec[64];
-      std::snprintf(sec, sizeof sec, "%s[\"%02d:%02d\",\"%02d:%02d\",%d]", i ? "," : "", d, i,
-                    seed, i, seed + d);
+      std::snprintf(sec, sizeof sec, "%s[\"%02d:%02d\",\"%02d:%02d\",%d]", i ? "," : "", d, i, seed,
+                    i, seed + d);
       s += sec;
     }
     s += "]";
@@ -106,7 +110,8 @@ std::string linkage_body(int channel) {
          "\"enable\":2,\"triAlarms\":3,\"interval\":30,\"audioId\":4,\"email_interval\":60,"
          "\"email_pic_enable\":1,\"tri_channels_pic\":\"11\",\"ptz_interval\":7,"
          "\"alarmout_interval\":8,\"white_interval\":9,\"triChannels\":\"0101\","
-         "\"http_notification_interval\":11,\"sensitivity\":9,\"ptzChnId\":" + c +
+         "\"http_notification_interval\":11,\"sensitivity\":9,\"ptzChnId\":" +
+         c +
          ",\"ptzType\":1,\"ptzParams\":[{\"acto_ptz_channel\":2,\"acto_ptz_type\":1,"
          "\"acto_ptz_preset\":3}]}";
 }
@@ -145,10 +150,10 @@ std::string schedule_out(int seed) {
     s += d ? ",[" : "[";
     for (int i = 0; i < 12; ++i) {
       json_object* sec = json_object_array_get_idx(json_object_array_get_idx(in.tree, d), i);
-      s += std::string(i ? "," : "") + "{\"startTime\":" +
-           json_object_to_json_string(json_object_array_get_idx(sec, 0)) + ",\"endTime\":" +
-           json_object_to_json_string(json_object_array_get_idx(sec, 1)) + ",\"actionType\":" +
-           json_object_to_json_string(json_object_array_get_idx(sec, 2)) + "}";
+      s += std::string(i ? "," : "") +
+           "{\"startTime\":" + json_object_to_json_string(json_object_array_get_idx(sec, 0)) +
+           ",\"endTime\":" + json_object_to_json_string(json_object_array_get_idx(sec, 1)) +
+           ",\"actionType\":" + json_object_to_json_string(json_object_array_get_idx(sec, 2)) + "}";
     }
     s += "]";
   }
@@ -157,19 +162,42 @@ std::string schedule_out(int seed) {
 
 const std::string kEmptySchedule = [] {
   std::string row = "[";
-  for (int i = 0; i < 12; ++i) row += std::string(i ? "," : "") + R"({"startTime":"","endTime":"","actionType":0})";
+  for (int i = 0; i < 12; ++i)
+    row += std::string(i ? "," : "") + R"({"startTime":"","endTime":"","actionType":0})";
   row += "]";
   std::string s = "[";
   for (int d = 0; d < 8; ++d) s += (d ? "," : "") + row;
   return s + "]";
 }();
 
-const std::vector<std::string> kGetterKeys = {
-    "chnid", "enable", "sensitivity", "triChannels", "triAlarms", "interval", "enableDV",
-    "motionTable", "email_enable", "email_interval", "email_pic_enable", "tri_channels_pic",
-    "ptz_interval", "alarmout_interval", "http_notification_interval", "effective", "audible",
-    "email", "ptz", "triChnAlarms", "white", "whiteInfo", "white_interval", "httpSche",
-    "httpParams", "audioId", "audioIdMask", "ptzParams"};
+const std::vector<std::string> kGetterKeys = {"chnid",
+                                              "enable",
+                                              "sensitivity",
+                                              "triChannels",
+                                              "triAlarms",
+                                              "interval",
+                                              "enableDV",
+                                              "motionTable",
+                                              "email_enable",
+                                              "email_interval",
+                                              "email_pic_enable",
+                                              "tri_channels_pic",
+                                              "ptz_interval",
+                                              "alarmout_interval",
+                                              "http_notification_interval",
+                                              "effective",
+                                              "audible",
+                                              "email",
+                                              "ptz",
+                                              "triChnAlarms",
+                                              "white",
+                                              "whiteInfo",
+                                              "white_interval",
+                                              "httpSche",
+                                              "httpParams",
+                                              "audioId",
+                                              "audioIdMask",
+                                              "ptzParams"};
 
 // ---- The fixture -------------------------------------------------------------------------
 
@@ -201,8 +229,8 @@ class Motion : public ::testing::Test {
   // The next `n` messages webcgi sent, in the order sent.
   std::vector<JournalEntry> take(std::size_t n) {
     auto all = core_.wait_journal(seen_ + n);
-    std::vector<JournalEntry> got(all.begin() + static_cast<std::ptrdiff_t>(std::min(seen_, all.size())),
-                                  all.end());
+    std::vector<JournalEntry> got(
+        all.begin() + static_cast<std::ptrdiff_t>(std::min(seen_, all.size())), all.end());
     std::stable_sort(got.begin(), got.end(), [](const JournalEntry& a, const JournalEntry& b) {
       return a.sender != b.sender ? a.sender < b.sender : a.seq < b.seq;
     });
@@ -239,7 +267,8 @@ class Motion : public ::testing::Test {
     if (sqlite3_open(root_.at("/mnt/nand/app/dvdb.db").c_str(), &db) != SQLITE_OK) return v;
     sqlite3_stmt* st = nullptr;
     std::string q = "SELECT trigger_mask FROM motion WHERE chn=" + std::to_string(channel);
-    if (sqlite3_prepare_v2(db, q.c_str(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+    if (sqlite3_prepare_v2(db, q.c_str(), -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW)
       v = sqlite3_column_int64(st, 0);
     sqlite3_finalize(st);
     sqlite3_close(db);
@@ -248,8 +277,8 @@ class Motion : public ::testing::Test {
   void refuse_writes(const std::string& table) {
     sql("CREATE TRIGGER no_insert_" + table + " BEFORE INSERT ON " + table +
         " BEGIN SELECT RAISE(ABORT, 'refused'); END;"
-        "CREATE TRIGGER no_update_" + table + " BEFORE UPDATE ON " + table +
-        " BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+        "CREATE TRIGGER no_update_" +
+        table + " BEFORE UPDATE ON " + table + " BEGIN SELECT RAISE(ABORT, 'refused'); END;");
   }
 
   TempRoot root_;
@@ -273,18 +302,35 @@ TEST_F(Motion, LinkageSaveThenGetGivesBackWhatWasSaved) {
     const char* key;
     std::string value;
   } expected[] = {
-      {"chnid", "5"}, {"enable", "2"}, {"sensitivity", "0"}, {"triChannels", "\"0101\""},
-      {"triAlarms", "3"}, {"interval", "30"}, {"enableDV", "0"}, {"motionTable", "\"\""},
-      {"email_enable", "0"}, {"email_interval", "60"}, {"email_pic_enable", "1"},
-      {"tri_channels_pic", "\"11\""}, {"ptz_interval", "7"}, {"alarmout_interval", "8"},
+      {"chnid", "5"},
+      {"enable", "2"},
+      {"sensitivity", "0"},
+      {"triChannels", "\"0101\""},
+      {"triAlarms", "3"},
+      {"interval", "30"},
+      {"enableDV", "0"},
+      {"motionTable", "\"\""},
+      {"email_enable", "0"},
+      {"email_interval", "60"},
+      {"email_pic_enable", "1"},
+      {"tri_channels_pic", "\"11\""},
+      {"ptz_interval", "7"},
+      {"alarmout_interval", "8"},
       // This page saves neither the HTTP nor the PTZ parts.
-      {"http_notification_interval", "0"}, {"effective", schedule_out(1)},
-      {"audible", schedule_out(2)}, {"email", schedule_out(3)}, {"ptz", schedule_out(4)},
-      {"triChnAlarms", R"(["0110","1"])"}, {"white", schedule_out(5)},
-      {"whiteInfo", R"([{"chnid":3,"mode":1,"time":10}])"}, {"white_interval", "9"},
+      {"http_notification_interval", "0"},
+      {"effective", schedule_out(1)},
+      {"audible", schedule_out(2)},
+      {"email", schedule_out(3)},
+      {"ptz", schedule_out(4)},
+      {"triChnAlarms", R"(["0110","1"])"},
+      {"white", schedule_out(5)},
+      {"whiteInfo", R"([{"chnid":3,"mode":1,"time":10}])"},
+      {"white_interval", "9"},
       {"httpSche", kEmptySchedule},
-      {"httpParams", R"({"chnId":5,"url":"","username":"","password":""})"}, {"audioId", "4"},
-      {"audioIdMask", "0"}, {"ptzParams", "[]"},
+      {"httpParams", R"({"chnId":5,"url":"","username":"","password":""})"},
+      {"audioId", "4"},
+      {"audioIdMask", "0"},
+      {"ptzParams", "[]"},
   };
   for (const auto& e : expected) EXPECT_EQ(got.text(e.key), e.value) << e.key;
 }
@@ -323,8 +369,9 @@ TEST_F(Motion, DialogSaveStoresHttpAndPtzToo) {
   EXPECT_EQ(got.text("httpSche"), schedule_out(6));
   EXPECT_EQ(got.text("httpParams"),
             R"({"chnId":6,"url":"http:\/\/10.0.0.9\/alarm","username":"op","password":"pw"})");
-  EXPECT_EQ(got.text("ptzParams"),
-            R"([{"acto_ptz_channel":2,"acto_ptz_type":1,"acto_ptz_preset":3,"acto_ptz_patrol":0}])");
+  EXPECT_EQ(
+      got.text("ptzParams"),
+      R"([{"acto_ptz_channel":2,"acto_ptz_type":1,"acto_ptz_preset":3,"acto_ptz_patrol":0}])");
 }
 
 TEST_F(Motion, ScheduleSaveThenGet) {
@@ -343,17 +390,21 @@ TEST_F(Motion, ScheduleSaveThenGet) {
   ASSERT_EQ(post("/6013", R"({"camId":7,"schedule":[[["01:00","02:00",3]]]})").out, kOk);
   Json short_one(get("/6011", " 7\n").out.substr(kJson.size()));
   json_object* row0 = json_object_array_get_idx(short_one.tree, 0);
-  EXPECT_STREQ(json_object_to_json_string_ext(json_object_array_get_idx(row0, 0), JSON_C_TO_STRING_PLAIN),
-               R"({"startTime":"01:00","endTime":"02:00","actionType":3})");
-  EXPECT_STREQ(json_object_to_json_string_ext(json_object_array_get_idx(row0, 1), JSON_C_TO_STRING_PLAIN),
-               R"({"startTime":"","endTime":"","actionType":0})");
+  EXPECT_STREQ(
+      json_object_to_json_string_ext(json_object_array_get_idx(row0, 0), JSON_C_TO_STRING_PLAIN),
+      R"({"startTime":"01:00","endTime":"02:00","actionType":3})");
+  EXPECT_STREQ(
+      json_object_to_json_string_ext(json_object_array_get_idx(row0, 1), JSON_C_TO_STRING_PLAIN),
+      R"({"startTime":"","endTime":"","actionType":0})");
 }
 
 TEST_F(Motion, ScheduleInfoStoresRecordAndScheduleAndSwitchesTheCamera) {
   ASSERT_EQ(post("/6117", linkage_body(3)).out, kOk);
   take(1);
-  std::string body = "{\"camId\":3,\"sensitivity\":2,\"enableDV\":1,\"enable\":1,\"triAlarms\":4,"
-                     "\"interval\":6,\"schedule\":" + schedule(4) + "}";
+  std::string body =
+      "{\"camId\":3,\"sensitivity\":2,\"enableDV\":1,\"enable\":1,\"triAlarms\":4,"
+      "\"interval\":6,\"schedule\":" +
+      schedule(4) + "}";
   ASSERT_EQ(post("/6113", body).out, kOk);
   auto sent = take(4);
   ASSERT_EQ(types_of(sent), (std::vector<std::uint32_t>{1403, 1403, 3212, 3209}));
@@ -377,18 +428,21 @@ TEST_F(Motion, ScheduleInfoStoresRecordAndScheduleAndSwitchesTheCamera) {
 // ---- "/6012": the basic settings -----------------------------------------------------------
 
 TEST_F(Motion, BasicSettingsKeepTheLinkageAndTellTheCamera) {
-  ASSERT_EQ(post("/6112", "{\"chnid\":8,\"copyCnt\":0,\"dialog\":" + linkage_body(8) + "}").out, kOk);
+  ASSERT_EQ(post("/6112", "{\"chnid\":8,\"copyCnt\":0,\"dialog\":" + linkage_body(8) + "}").out,
+            kOk);
   take(5);
   std::string grid(400, '0');
   for (std::size_t i = 0; i < grid.size(); i += 3) grid[i] = '1';
-  std::string body = "{\"camId\":8,\"enable\":1,\"sensitivity\":4,\"triChannels\":\"1\","
-                     "\"triAlarms\":2,\"interval\":5,\"motionTable\":\"" + grid + "\",\"enableDV\":1}";
+  std::string body =
+      "{\"camId\":8,\"enable\":1,\"sensitivity\":4,\"triChannels\":\"1\","
+      "\"triAlarms\":2,\"interval\":5,\"motionTable\":\"" +
+      grid + "\",\"enableDV\":1}";
   ASSERT_EQ(post("/6012", body).out, kOk);
   auto sent = take(5);
   ASSERT_EQ(types_of(sent), (std::vector<std::uint32_t>{1403, 3207, 3212, 3209, 3485}));
   EXPECT_EQ(bytes_of(sent[0]), le32(8));
-  EXPECT_EQ(bytes_of(sent[1]), le32(0) + text_field(grid.substr(0, 299), 300) + le32(4) + le32(8) +
-                                   zeros(20));
+  EXPECT_EQ(bytes_of(sent[1]),
+            le32(0) + text_field(grid.substr(0, 299), 300) + le32(4) + le32(8) + zeros(20));
   EXPECT_EQ(bytes_of(sent[2]), le32(8) + le32(1) + channel_list({}));
   EXPECT_EQ(bytes_of(sent[3]), all_day_week(8, {}));
   ASSERT_EQ(sent[4].length, 672u);
@@ -508,7 +562,8 @@ TEST_F(Motion, BasicInfoStoresAndLogs) {
   ASSERT_EQ(post("/6117", linkage_body(12)).out, kOk);
   take(1);
   ASSERT_EQ(post("/6114", R"({"camId":12,"sensitivity":3,"triChannels":"0011","triAlarms":1,)"
-                          R"("interval":2,"enableDV":1,"enable":0})").out,
+                          R"("interval":2,"enableDV":1,"enable":0})")
+                .out,
             kOk);
   auto sent = take(2);
   ASSERT_EQ(types_of(sent), (std::vector<std::uint32_t>{1403, 3485}));

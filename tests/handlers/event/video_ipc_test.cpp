@@ -33,8 +33,10 @@ Answer deliver(int type, const std::string& payload, bool null_payload = false) 
   FILE* out = std::tmpfile();
   cgiOut = out;
   cgi_ipc_begin_exchange();
-  const std::uint32_t header[8] = {kDvMagic, 0, 1, static_cast<std::uint32_t>(type), 1,
-                                   static_cast<std::uint32_t>(payload.size()), 0, 0};
+  const std::uint32_t header[8] = {kDvMagic, 0,
+                                   1,        static_cast<std::uint32_t>(type),
+                                   1,        static_cast<std::uint32_t>(payload.size()),
+                                   0,        0};
   on_video_ipc_callback(nullptr, header, null_payload ? nullptr : payload.data());
   std::fflush(out);
   std::rewind(out);
@@ -64,9 +66,10 @@ TEST(VideoAnswers, MotionMapWrittenAsJson) {
   std::string payload = le32(1) + map + std::string(300 - map.size(), '\0') + le32(3) + le32(7) +
                         le32(-1) + le32(2) + le32(4) + le32(5) + le32(6);
   Answer a = deliver(8206, payload);
-  EXPECT_EQ(a.out, kJson + "{ \"map\": \"0011\", \"sensitivity\": 3, \"result\": -1, \"enable\": 1, "
-                           "\"modelType\": 2, \"fishdisplay\": 4, \"fishtransfer\": 5, "
-                           "\"fishinstall\": 6 }");
+  EXPECT_EQ(a.out, kJson +
+                       "{ \"map\": \"0011\", \"sensitivity\": 3, \"result\": -1, \"enable\": 1, "
+                       "\"modelType\": 2, \"fishdisplay\": 4, \"fishtransfer\": 5, "
+                       "\"fishinstall\": 6 }");
   EXPECT_EQ(a.flag, 1);
   // A record cut short is no data: nothing is written and the waiter keeps waiting.
   Answer cut = deliver(8206, payload.substr(0, 331));

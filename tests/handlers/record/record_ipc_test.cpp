@@ -22,9 +22,9 @@ TEST(ParseChannelText, OnlyPlainNumbersOfAChannel) {
     const char* text;
     int channel;  // -1: no channel
   } cases[] = {
-      {"0", 0},    {"63", 63},   {" 7 ", 7},   {"7\n", 7},  {"007", 7},
-      {"64", -1},  {"-1", -1},   {"abc", -1},  {"3x", -1},  {"", -1},
-      {" ", -1},   {"+3", -1},   {"1 2", -1},  {"0x1", -1}, {"99999999999999999999", -1},
+      {"0", 0},   {"63", 63}, {" 7 ", 7},  {"7\n", 7},  {"007", 7},
+      {"64", -1}, {"-1", -1}, {"abc", -1}, {"3x", -1},  {"", -1},
+      {" ", -1},  {"+3", -1}, {"1 2", -1}, {"0x1", -1}, {"99999999999999999999", -1},
   };
   for (const auto& c : cases) {
     std::optional<int> got = parse_channel_text(c.text);
@@ -87,8 +87,9 @@ class RecordAnswers : public ::testing::Test {
     close();
     cgiOut = open_memstream(&buffer_, &size_);
     cgi_ipc_begin_exchange();
-    std::uint32_t header[8] = {kDvMagic, 0, 1, static_cast<std::uint32_t>(type), 1,
-                               static_cast<std::uint32_t>(length), 0, 0};
+    std::uint32_t header[8] = {
+        kDvMagic, 0, 1, static_cast<std::uint32_t>(type), 1, static_cast<std::uint32_t>(length),
+        0,        0};
     on_record_ipc_callback(nullptr, header, payload);
     std::fflush(cgiOut);
     return std::string(buffer_, size_);
@@ -110,12 +111,10 @@ TEST_F(RecordAnswers, AnrResultTable) {
     int failed;
     int resp;
   } cases[] = {
-      {3, {{1, 1}}, 1, -1},
-      {3, {}, 1, 0},
-      {3, {{1, 1}}, 0, 0},
-      {1, {{0, 5}}, 1, 0},     // one channel's result alone is no failure
-      {3, {{3, 1}}, 1, 0},     // beyond the count
-      {1000, {{63, 1}}, 1, -1},  // the count is cut to the 64 results held
+      {3, {{1, 1}}, 1, -1},     {3, {}, 1, 0},
+      {3, {{1, 1}}, 0, 0},      {1, {{0, 5}}, 1, 0},  // one channel's result alone is no failure
+      {3, {{3, 1}}, 1, 0},                            // beyond the count
+      {1000, {{63, 1}}, 1, -1},                       // the count is cut to the 64 results held
       {-5, {{0, 1}}, 1, 0},
   };
   for (const auto& c : cases) {
@@ -139,7 +138,8 @@ TEST_F(RecordAnswers, PrimarySecondarySizeIsBoundedBy64) {
   EXPECT_EQ(answer(8218, &a, sizeof a),
             kJson + R"({ "primary": [ 0, 1 ], "secondary": [ 100, 101 ], "size": 2 })");
   a.size = -3;
-  EXPECT_EQ(answer(8218, &a, sizeof a), kJson + R"({ "primary": [ ], "secondary": [ ], "size": 0 })");
+  EXPECT_EQ(answer(8218, &a, sizeof a),
+            kJson + R"({ "primary": [ ], "secondary": [ ], "size": 0 })");
 
   a.size = 1000;
   std::string out = answer(8218, &a, sizeof a);

@@ -34,7 +34,8 @@ const std::string& kJsonError = nvrtest::kJsonErrorBody;
 std::string words(const std::vector<int32_t>& values) {
   std::string bytes;
   for (int32_t v : values)
-    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>(static_cast<uint32_t>(v) >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+      bytes.push_back(static_cast<char>(static_cast<uint32_t>(v) >> (8 * i)));
   return nvrtest::to_hex(bytes);
 }
 
@@ -139,9 +140,9 @@ TEST_F(RecordPages, HolidaySaveAndList) {
   json_object* holidays = list.at("holidays");
   ASSERT_EQ(json_object_array_length(holidays), 32u);
   json_object* h = json_object_array_get_idx(holidays, 4);
-  const std::vector<std::string> order = {"id", "enable", "name", "type", "startYear", "startMon",
-                                          "startMDay", "startMWeek", "startWDay", "endYear",
-                                          "endMon", "endMDay", "endMWeek", "endWDay"};
+  const std::vector<std::string> order = {
+      "id",         "enable",    "name",    "type",   "startYear", "startMon", "startMDay",
+      "startMWeek", "startWDay", "endYear", "endMon", "endMDay",   "endMWeek", "endWDay"};
   EXPECT_EQ(keys_of(h), order);
   EXPECT_STREQ(json_object_to_json_string_ext(h, JSON_C_TO_STRING_PLAIN),
                R"({"id":4,"enable":1,"name":"Spring festival","type":1,"startYear":2025,)"
@@ -195,7 +196,8 @@ std::string schedule_body(const std::string& tail) {
                 : R"({"wholedayEnable":0,"wholedayActionType":9,"plans":[)";
     for (int i = 0; i < 48; ++i) {
       char sec[48];
-      std::snprintf(sec, sizeof sec, R"(%s["%02d:00","%02d:30",%d])", i ? "," : "", i / 2, i / 2, d);
+      std::snprintf(sec, sizeof sec, R"(%s["%02d:00","%02d:30",%d])", i ? "," : "", i / 2, i / 2,
+                    d);
       s += sec;
     }
     s += "]}";
@@ -226,12 +228,13 @@ TEST_F(RecordPages, ScheduleCopiedToAChannelList) {
   EXPECT_EQ(int_at(day6, "wholedayActionType"), 2);
   json_object* plans = json_object_object_get(json_object_array_get_idx(days, 7), "plans");
   ASSERT_EQ(json_object_array_length(plans), 48u);
-  EXPECT_STREQ(json_object_to_json_string_ext(json_object_array_get_idx(plans, 47), JSON_C_TO_STRING_PLAIN),
-               R"({"startTime":"23:00","endTime":"23:30","actionType":7})");
+  EXPECT_STREQ(
+      json_object_to_json_string_ext(json_object_array_get_idx(plans, 47), JSON_C_TO_STRING_PLAIN),
+      R"({"startTime":"23:00","endTime":"23:30","actionType":7})");
 
   Json four(get_json("/6040", "4"));  // not listed
-  json_object* empty = json_object_array_get_idx(json_object_object_get(
-                                         json_object_array_get_idx(four.at("schedule"), 7), "plans"), 47);
+  json_object* empty = json_object_array_get_idx(
+      json_object_object_get(json_object_array_get_idx(four.at("schedule"), 7), "plans"), 47);
   EXPECT_STREQ(json_object_get_string(json_object_object_get(empty, "startTime")), "");
 
   Json modes(get_json("/6042"));
@@ -240,7 +243,8 @@ TEST_F(RecordPages, ScheduleCopiedToAChannelList) {
   EXPECT_EQ(int_at(json_object_array_get_idx(records, 4), "mode"), 0);
 
   // Every listed channel has the mode already: the mode notice carries an empty mask.
-  EXPECT_EQ(post("/6041", schedule_body(R"("cnt":1,"chnid":[3],"recordplanmode":1)")).out, kText + "OK");
+  EXPECT_EQ(post("/6041", schedule_body(R"("cnt":1,"chnid":[3],"recordplanmode":1)")).out,
+            kText + "OK");
   journal = core_->wait_journal(6);
   EXPECT_EQ(of_type(journal, 1413).at(1).hex, words({0, 0}));
   EXPECT_EQ(of_type(journal, 1411).at(1).hex, words({1 << 3, 0}));
@@ -251,14 +255,15 @@ TEST_F(RecordPages, ScheduleMasksCarryTheHighWordSecond) {
   EXPECT_EQ(post("/6041", schedule_body(R"("cnt":3,"chnid":[0,40,63],"recordplanmode":2)")).out,
             kText + "OK");
   auto journal = core_->wait_journal(3);
-  EXPECT_EQ(of_type(journal, 1411).at(0).hex, words({1, (1 << 8) | static_cast<int32_t>(1u << 31)}));
+  EXPECT_EQ(of_type(journal, 1411).at(0).hex,
+            words({1, (1 << 8) | static_cast<int32_t>(1u << 31)}));
 }
 
 TEST_F(RecordPages, RefusedSchedulesAndChannelTexts) {
   const std::string bodies[] = {
       "not json",
-      schedule_body(R"("chnid":[3],"recordplanmode":1)"),          // no "cnt"
-      R"({"cnt":1,"chnid":[3],"recordplanmode":1})",               // no schedule
+      schedule_body(R"("chnid":[3],"recordplanmode":1)"),  // no "cnt"
+      R"({"cnt":1,"chnid":[3],"recordplanmode":1})",       // no schedule
       R"({"cnt":1,"chnid":[3],"schedule":{"a":1}})",
   };
   for (const auto& body : bodies) EXPECT_EQ(post("/6041", body).out, "") << body;
@@ -273,7 +278,8 @@ TEST_F(RecordPages, RefusedSchedulesAndChannelTexts) {
 }
 
 TEST_F(RecordPages, AModeThatCannotBeStoredIsNotReportedSaved) {
-  EXPECT_EQ(post("/6043", R"({"records":[{"id":0,"mode":0}]})").out, kText + "OK");  // creates the table
+  EXPECT_EQ(post("/6043", R"({"records":[{"id":0,"mode":0}]})").out,
+            kText + "OK");  // creates the table
   core_->wait_journal(2);
   break_writes("record");
   EXPECT_EQ(post("/6041", schedule_body(R"("cnt":1,"chnid":[5],"recordplanmode":2)")).out,
@@ -290,8 +296,9 @@ TEST_F(RecordPages, AModeThatCannotBeStoredIsNotReportedSaved) {
 // ---- Record modes --------------------------------------------------------------------------
 
 TEST_F(RecordPages, ModesSaveAndReadBack) {
-  EXPECT_EQ(post("/6043", R"({"records":[{"id":0,"mode":1},{"id":9,"mode":2},{"id":2,"mode":0}]})").out,
-            kText + "OK");
+  EXPECT_EQ(
+      post("/6043", R"({"records":[{"id":0,"mode":1},{"id":9,"mode":2},{"id":2,"mode":0}]})").out,
+      kText + "OK");
   auto journal = core_->wait_journal(4);
   ASSERT_EQ(journal.size(), 4u);
   OperationLogRecord log = log_record(of_type(journal, 3485).at(0));
@@ -306,8 +313,9 @@ TEST_F(RecordPages, ModesSaveAndReadBack) {
   Json modes(get_json("/6042"));
   json_object* records = modes.at("records");
   ASSERT_EQ(json_object_array_length(records), 32u);  // max_cameras of a new recorder
-  EXPECT_STREQ(json_object_to_json_string_ext(json_object_array_get_idx(records, 1), JSON_C_TO_STRING_PLAIN),
-               R"({"id":1,"mode":2})");
+  EXPECT_STREQ(
+      json_object_to_json_string_ext(json_object_array_get_idx(records, 1), JSON_C_TO_STRING_PLAIN),
+      R"({"id":1,"mode":2})");
   EXPECT_EQ(int_at(json_object_array_get_idx(records, 0), "mode"), 1);
   EXPECT_EQ(int_at(json_object_array_get_idx(records, 9), "mode"), 0);
 
@@ -359,10 +367,12 @@ TEST_F(RecordPages, AModeListLongerThan64SetsTheChannelsThereAre) {
 }
 
 TEST_F(RecordPages, ModesThatCannotBeStoredAreNotReportedSaved) {
-  EXPECT_EQ(post("/6043", R"({"records":[{"id":0,"mode":0}]})").out, kText + "OK");  // creates the table
+  EXPECT_EQ(post("/6043", R"({"records":[{"id":0,"mode":0}]})").out,
+            kText + "OK");  // creates the table
   core_->wait_journal(2);
   break_writes("record");
-  EXPECT_EQ(post("/6043", R"({"records":[{"id":0,"mode":1},{"id":1,"mode":2}]})").out, kText + "ERROR");
+  EXPECT_EQ(post("/6043", R"({"records":[{"id":0,"mode":1},{"id":1,"mode":2}]})").out,
+            kText + "ERROR");
   auto journal = barrier(2);
   EXPECT_EQ(of_type(journal, 1407).size(), 1u);  // the first save's
   EXPECT_EQ(of_type(journal, 3485).size(), 2u);  // the first save's and the barrier's
@@ -372,7 +382,8 @@ TEST_F(RecordPages, ModesThatCannotBeStoredAreNotReportedSaved) {
 
 // ---- Record parameters ---------------------------------------------------------------------
 
-const char* kParams = R"({"cnt":5,"chnid":[3,3,5,6,7],"camAnr":1,"prevRecordOn":1,"prevRecordDuration":5,
+const char* kParams =
+    R"({"cnt":5,"chnid":[3,3,5,6,7],"camAnr":1,"prevRecordOn":1,"prevRecordDuration":5,
     "postRecordOn":1,"postRecordDuration":30,"audioEnable":1,"recordStreamType":1})";
 
 class RecordParams : public RecordPages {
@@ -381,7 +392,8 @@ class RecordParams : public RecordPages {
     RecordPages::SetUp();
     nvrdb({"record", "set", "camera", "3", "enable=1", "model=0", "poechannel=0", "anr=0"});
     nvrdb({"record", "set", "camera", "5", "enable=1", "model=0", "poechannel=2", "anr=0"});  // PoE
-    nvrdb({"record", "set", "camera", "6", "enable=1", "model=1", "poechannel=0", "anr=0"});  // RTSP
+    nvrdb(
+        {"record", "set", "camera", "6", "enable=1", "model=1", "poechannel=0", "anr=0"});  // RTSP
     nvrdb({"record", "set", "camera", "7", "enable=0", "model=0", "poechannel=0", "anr=0"});
     nvrdb({"record", "set", "record", "3", "record_exp_date=30", "mode=2"});
   }
@@ -413,9 +425,11 @@ TEST_F(RecordParams, SaveAndReadBack) {
   EXPECT_EQ(int_at(json_object_array_get_idx(modes.at("records"), 3), "mode"), 2);  // untouched
 
   // A retention sent is stored; switching ANR off reaches every listed camera that has it.
-  EXPECT_EQ(post("/6045", R"({"cnt":2,"chnid":[3,5],"camAnr":0,"prevRecordOn":0,"prevRecordDuration":0,
-      "postRecordOn":0,"postRecordDuration":0,"audioEnable":0,"recordStreamType":1,"recordExpDate":7})").out,
-            kJson + R"({ "resp": 0 })");
+  EXPECT_EQ(
+      post("/6045", R"({"cnt":2,"chnid":[3,5],"camAnr":0,"prevRecordOn":0,"prevRecordDuration":0,
+      "postRecordOn":0,"postRecordDuration":0,"audioEnable":0,"recordStreamType":1,"recordExpDate":7})")
+          .out,
+      kJson + R"({ "resp": 0 })");
   journal = core_->wait_journal(6);
   EXPECT_EQ(of_type(journal, 2285).at(1).hex, channel_list({3}, {0}));
   Json again(get_json("/6044", "3"));

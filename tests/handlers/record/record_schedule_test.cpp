@@ -36,8 +36,8 @@ std::string full_schedule_text() {
     s += head;
     for (int i = 0; i < 48; ++i) {
       char sec[64];
-      std::snprintf(sec, sizeof sec, R"(%s["%02d:%02d","%02d:%02d",%d])", i ? "," : "", d, i, d, i + 1,
-                    d * 100 + i);
+      std::snprintf(sec, sizeof sec, R"(%s["%02d:%02d","%02d:%02d",%d])", i ? "," : "", d, i, d,
+                    i + 1, d * 100 + i);
       s += sec;
     }
     s += "]}";
@@ -72,7 +72,8 @@ TEST(RecordScheduleCodec, ShortOrOddInputLeavesTheRestEmpty) {
       {"wholedayEnable":0,"wholedayActionType":7,"plans":[["01:00"],"no",["02:00","03:00",4,"extra"]]},
       7,
       {"plans":[["a","b","c"],["s","e",1]]},
-      {"plans":[[")" + long_text + R"(","e",1]]}]})",
+      {"plans":[[")" + long_text +
+                       R"(","e",1]]}]})",
                    s.get()),
             0);
   EXPECT_EQ(s->day[0].wholeDayAction, 0);
@@ -135,10 +136,12 @@ TEST(RecordScheduleCodec, OutputHasEightDayObjectsOf48Sections) {
   json_object_object_del(day, "plans");
   EXPECT_STREQ(json_object_to_json_string_ext(day, JSON_C_TO_STRING_PLAIN),
                R"({"wholedayEnable":1,"wholedayActionType":2})");
-  EXPECT_STREQ(json_object_to_json_string_ext(json_object_array_get_idx(plans, 47), JSON_C_TO_STRING_PLAIN),
-               R"({"startTime":"23:00","endTime":"24:00","actionType":3})");
-  EXPECT_STREQ(json_object_to_json_string_ext(json_object_array_get_idx(plans, 0), JSON_C_TO_STRING_PLAIN),
-               R"({"startTime":"","endTime":"","actionType":0})");
+  EXPECT_STREQ(
+      json_object_to_json_string_ext(json_object_array_get_idx(plans, 47), JSON_C_TO_STRING_PLAIN),
+      R"({"startTime":"23:00","endTime":"24:00","actionType":3})");
+  EXPECT_STREQ(
+      json_object_to_json_string_ext(json_object_array_get_idx(plans, 0), JSON_C_TO_STRING_PLAIN),
+      R"({"startTime":"","endTime":"","actionType":0})");
   json_object_put(plans);
   json_object_put(days);
 }

@@ -23,7 +23,9 @@ class RecordStore : public ::testing::Test {
   }
 };
 
-constexpr uint64_t bit(int c) { return uint64_t{1} << c; }
+constexpr uint64_t bit(int c) {
+  return uint64_t{1} << c;
+}
 
 TEST_F(RecordStore, CopyTableColumnIntSetsTheColumnOfTheSelectedChannelsOnly) {
   RecordSettings rec{};
@@ -33,7 +35,8 @@ TEST_F(RecordStore, CopyTableColumnIntSetsTheColumnOfTheSelectedChannelsOnly) {
     rec.id = c;
     ASSERT_EQ(write_record(kStoreMain, &rec), 0);
   }
-  ASSERT_EQ(copy_table_column_int(kStoreMain, kRecordSettingsKind, "mode", 2, bit(1) | bit(5), "id"), 0);
+  ASSERT_EQ(
+      copy_table_column_int(kStoreMain, kRecordSettingsKind, "mode", 2, bit(1) | bit(5), "id"), 0);
 
   RecordSettings all[kMaxChannels];
   int count = 0;
@@ -58,12 +61,13 @@ TEST_F(RecordStore, CopyTableColumnIntRefusals) {
       {&kRecordSettingsKind, "mode", bit(1), "channel"},  // not the table's key column
       {&kRecordSettingsKind, "mode", bit(1), nullptr},
       {&kRecordSettingsKind, "no_such", bit(1), "id"},
-      {&kRecordSettingsKind, "id", bit(1), "id"},          // the key itself
-      {&kHolidayKind, "name", bit(1), "id"},               // a text column
-      {&kHolidayKind, "enable", bit(1) | bit(40), "id"},   // holiday 40 does not exist
+      {&kRecordSettingsKind, "id", bit(1), "id"},         // the key itself
+      {&kHolidayKind, "name", bit(1), "id"},              // a text column
+      {&kHolidayKind, "enable", bit(1) | bit(40), "id"},  // holiday 40 does not exist
   };
   for (const auto& c : cases)
-    EXPECT_EQ(copy_table_column_int(kStoreMain, *c.kind, c.column, 1, c.mask, c.key), -1) << c.column;
+    EXPECT_EQ(copy_table_column_int(kStoreMain, *c.kind, c.column, 1, c.mask, c.key), -1)
+        << c.column;
   // The refused holiday copy stored nothing, not even the holiday in range.
   HolidayRecord holidays[kMaxHolidays];
   int count = 0;

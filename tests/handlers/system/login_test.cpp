@@ -75,18 +75,45 @@ TEST_F(Login, SuccessAnswersTheAccountAndDeviceFactsInOrder) {
   ProcessResult r = login("admin", upper);
   ASSERT_EQ(r.out.rfind(kText, 0), 0u) << r.out;
   std::string body = r.out.substr(kText.size());
-  const std::vector<std::string> expected = {
-      "type", "userName", "permission", "localLiveView", "localPlayback", "localRetrieve",
-      "localSmartAnalysis", "localEvent", "localCamera", "localStorage", "localSettings",
-      "localStatus", "localShutdown", "localliveview", "localplayback", "remotePermisson",
-      "remoteLiveView", "remotePlayback", "remoteRetrieve", "remoteSmartAnalysis",
-      "remoteEvent", "remoteCamera", "remoteStorage", "remoteSettings", "remoteStatus",
-      "remoteShutdown", "remoteliveview", "remoteplayback", "sessionId", "failoverMode",
-      "sameChannel", "hardwareVersion", "softwareVersion", "model"};
+  const std::vector<std::string> expected = {"type",
+                                             "userName",
+                                             "permission",
+                                             "localLiveView",
+                                             "localPlayback",
+                                             "localRetrieve",
+                                             "localSmartAnalysis",
+                                             "localEvent",
+                                             "localCamera",
+                                             "localStorage",
+                                             "localSettings",
+                                             "localStatus",
+                                             "localShutdown",
+                                             "localliveview",
+                                             "localplayback",
+                                             "remotePermisson",
+                                             "remoteLiveView",
+                                             "remotePlayback",
+                                             "remoteRetrieve",
+                                             "remoteSmartAnalysis",
+                                             "remoteEvent",
+                                             "remoteCamera",
+                                             "remoteStorage",
+                                             "remoteSettings",
+                                             "remoteStatus",
+                                             "remoteShutdown",
+                                             "remoteliveview",
+                                             "remoteplayback",
+                                             "sessionId",
+                                             "failoverMode",
+                                             "sameChannel",
+                                             "hardwareVersion",
+                                             "softwareVersion",
+                                             "model"};
   EXPECT_EQ(keys_of(body), expected);
   EXPECT_NE(body.find("\"type\": 0,"), std::string::npos) << body;
   EXPECT_NE(body.find("\"sameChannel\": 1,"), std::string::npos);
-  EXPECT_NE(body.find("\"hardwareVersion\": \"V1.1\", \"softwareVersion\": \"7x.7.0.9\", \"model\": \"NVR-32\""),
+  EXPECT_NE(body.find("\"hardwareVersion\": \"V1.1\", \"softwareVersion\": \"7x.7.0.9\", "
+                      "\"model\": \"NVR-32\""),
             std::string::npos);
   EXPECT_TRUE(std::regex_search(body, std::regex("\"sessionId\": \"[0-9]{32}\"")));
 
@@ -161,15 +188,15 @@ class MailLink : public ::testing::Test {
 
 TEST_F(MailLink, AcceptedLinkSetsFiveGuestCookies) {
   ProcessResult r = follow("", "192.168.1.10:8080");
-  std::string cookie_re = "; domain=192\\.168\\.1\\.10; expires=(Sun|Mon|Tue|Wed|Thu|Fri|Sat), "
-                          "\\d\\d-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-\\d{4} "
-                          "\\d\\d:\\d\\d:\\d\\d GMT; path=/\r\n";
-  std::regex whole("Location: \\.\\./\\.\\./html/index\\.html\r\n"
-                   "Set-Cookie: userName=temp" + cookie_re +
-                   "Set-Cookie: userType=2" + cookie_re +
-                   "Set-Cookie: permission=0" + cookie_re +
-                   "Set-Cookie: sessionId=0" + cookie_re +
-                   "Set-Cookie: language=en-US" + cookie_re + "\r\n");
+  std::string cookie_re =
+      "; domain=192\\.168\\.1\\.10; expires=(Sun|Mon|Tue|Wed|Thu|Fri|Sat), "
+      "\\d\\d-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-\\d{4} "
+      "\\d\\d:\\d\\d:\\d\\d GMT; path=/\r\n";
+  std::regex whole(
+      "Location: \\.\\./\\.\\./html/index\\.html\r\n"
+      "Set-Cookie: userName=temp" +
+      cookie_re + "Set-Cookie: userType=2" + cookie_re + "Set-Cookie: permission=0" + cookie_re +
+      "Set-Cookie: sessionId=0" + cookie_re + "Set-Cookie: language=en-US" + cookie_re + "\r\n");
   EXPECT_TRUE(std::regex_match(r.out, whole)) << r.out;
   ASSERT_EQ(journal_.size(), 1u);
   EXPECT_EQ(journal_[0].type, 3504u);
@@ -197,7 +224,8 @@ TEST_F(MailLink, HostHeaderCannotInjectHeaderText) {
   for (const auto& c : cases) {
     std::string out = follow("", c.host).out;
     EXPECT_NE(out.find("userName=temp; domain=" + c.domain + "; expires="), std::string::npos)
-        << c.host << "\n" << out;
+        << c.host << "\n"
+        << out;
     EXPECT_EQ(out.find("admin=1"), std::string::npos);
   }
 }
@@ -217,8 +245,9 @@ class Languages : public ::testing::Test {
 
 TEST_F(Languages, ValidListReplacesTheFileWhole) {
   root_.write("/opt/app/www/webfile/json/languages.json", "old\n");
-  std::string body = "{\"defaultLan\":\"en-US\",\"list\":[{\"value\":\"en-US\",\"name\":\"English\","
-                     "\"isDefault\":true},{\"value\":\"de-DE\",\"name\":\"Deutsch\",\"isDefault\":false}]}";
+  std::string body =
+      "{\"defaultLan\":\"en-US\",\"list\":[{\"value\":\"en-US\",\"name\":\"English\","
+      "\"isDefault\":true},{\"value\":\"de-DE\",\"name\":\"Deutsch\",\"isDefault\":false}]}";
   EXPECT_EQ(change(body).out, kText + "OK");
   EXPECT_EQ(root_.read("/opt/app/www/webfile/json/languages.json"), body + "\n");
   EXPECT_FALSE(root_.exists("/opt/app/www/webfile/json/languages_bak.json"));
@@ -244,7 +273,8 @@ TEST_F(Languages, InvalidListsChangeNothing) {
 
 TEST_F(Languages, AFailedWriteAnswersNothing) {
   // The folder does not exist: nothing can be written, and nothing is answered.
-  std::string body = "{\"defaultLan\":\"a\",\"list\":[{\"value\":\"a\",\"name\":\"b\",\"isDefault\":true}]}";
+  std::string body =
+      "{\"defaultLan\":\"a\",\"list\":[{\"value\":\"a\",\"name\":\"b\",\"isDefault\":true}]}";
   EXPECT_EQ(change(body).out, "");
 }
 

@@ -26,7 +26,6 @@ namespace {
 
 class StoreTest : public nvrtest::StoreFixture {
  protected:
-
   // Runs SQL on the database file directly, as the sqlite3 shell would.
   std::string sql(const std::string& statement) {
     sqlite3* db = nullptr;
@@ -37,7 +36,8 @@ class StoreTest : public nvrtest::StoreFixture {
         db, statement.c_str(),
         [](void* sink, int n, char** values, char**) {
           auto* s = static_cast<std::string*>(sink);
-          for (int i = 0; i < n; ++i) *s += (i ? "|" : "") + std::string(values[i] ? values[i] : "NULL");
+          for (int i = 0; i < n; ++i)
+            *s += (i ? "|" : "") + std::string(values[i] ? values[i] : "NULL");
           *s += "\n";
           return 0;
         },
@@ -47,7 +47,6 @@ class StoreTest : public nvrtest::StoreFixture {
     sqlite3_close(db);
     return out;
   }
-
 };
 
 std::unique_ptr<Everything> full_record(int32_t tag) {
@@ -98,10 +97,12 @@ TEST_F(StoreTest, TheShellShowsColumnsByFieldNameAndArraysAsJson) {
   EXPECT_EQ(sql("SELECT channel, i8, u16, text, ints FROM everything"),
             "2|-128|65535|chan1|[-10,-9,-8,-7]\n");
   std::string rows = sql("SELECT rows FROM everything");
-  EXPECT_EQ(rows.rfind("[{\"sections\":[{\"start\":\"00:00\",\"end\":\"24:00\",\"action\":0},", 0), 0u)
+  EXPECT_EQ(rows.rfind("[{\"sections\":[{\"start\":\"00:00\",\"end\":\"24:00\",\"action\":0},", 0),
+            0u)
       << rows.substr(0, 120);
   EXPECT_NE(rows.find("\"wholeday_enable\":1,\"wholeday_action\":7}]"), std::string::npos);
-  EXPECT_EQ(sql("SELECT typeof(bytes), typeof(f64), typeof(u64) FROM everything"), "blob|real|integer\n");
+  EXPECT_EQ(sql("SELECT typeof(bytes), typeof(f64), typeof(u64) FROM everything"),
+            "blob|real|integer\n");
 }
 
 TEST_F(StoreTest, ARecordNeverWrittenReadsAsTheKindsDefaults) {
@@ -374,7 +375,8 @@ TEST_F(StoreTest, TableOverridesKeepTheSameKindApartAndMustBeIdentifiers) {
 
 TEST_F(StoreTest, TablesOfOtherVersionsKeepUnknownColumnsAndGainMissingOnes) {
   // Written by a version that had a "legacy" field and no "level" yet.
-  sql("CREATE TABLE entry (id INTEGER NOT NULL PRIMARY KEY, enable INTEGER, name TEXT, legacy TEXT)");
+  sql("CREATE TABLE entry (id INTEGER NOT NULL PRIMARY KEY, enable INTEGER, name TEXT, legacy "
+      "TEXT)");
   sql("INSERT INTO entry VALUES (3, 1, 'old', 'keep me')");
   Entry e;
   bool stored = false;
@@ -396,7 +398,8 @@ TEST_F(StoreTest, StoredValuesThatDoNotFitAreCutNotOverrun) {
       "bytes BLOB, ints TEXT, rows TEXT, u16 TEXT)");
   sql("INSERT INTO everything VALUES (1, 100000, 'abcdefghijklmnopqrstuvwxyz', "
       "x'0102030405060708090a0b', '[1,2,3,4,5,6]', 'not json', 'seven')");
-  sql("INSERT INTO everything VALUES (2, NULL, NULL, NULL, '{\"a\":1}', '[{\"sections\":7}]', '12')");
+  sql("INSERT INTO everything VALUES (2, NULL, NULL, NULL, '{\"a\":1}', '[{\"sections\":7}]', "
+      "'12')");
   auto r = std::make_unique<Everything>();
   ASSERT_EQ(store_read(store(), kEverythingKind, 1, r.get()), 0);
   EXPECT_EQ(r->i8, 127);

@@ -40,8 +40,11 @@ TEST_F(ParamsTest, IntegersAndTextsReadAsEachOther) {
     const char* key;
     int as_int;
     const char* as_text;
-  } cases[] = {{"deviceid", 255, "255"}, {"display_mode", 1, "1"}, {"model", -9, "N8"},
-               {"neg", -12, "-12"},      {"mixed", -9, "12abc"}};
+  } cases[] = {{"deviceid", 255, "255"},
+               {"display_mode", 1, "1"},
+               {"model", -9, "N8"},
+               {"neg", -12, "-12"},
+               {"mixed", -9, "12abc"}};
   for (const Case& c : cases) {
     EXPECT_EQ(get_param_int(store(), c.key, -9), c.as_int) << c.key;
     int rc = -5;

@@ -30,15 +30,15 @@ inline constexpr FieldDesc kSectionFields[] = {
     NVR_FIELD(Section, end, "endTime"),
     NVR_FIELD(Section, action, "actionType"),
 };
-inline constexpr RecordKind kSectionKind{.name = "section", .size = sizeof(Section),
-                                         .fields = kSectionFields, .field_count = 3};
+inline constexpr RecordKind kSectionKind{
+    .name = "section", .size = sizeof(Section), .fields = kSectionFields, .field_count = 3};
 inline constexpr FieldDesc kDayRowFields[] = {
     NVR_NESTED(DayRow, sections, "plans", kSectionKind),
     NVR_FIELD(DayRow, wholeday_enable, "wholedayEnable"),
     NVR_FIELD(DayRow, wholeday_action, "wholedayActionType"),
 };
-inline constexpr RecordKind kDayRowKind{.name = "day_row", .size = sizeof(DayRow),
-                                        .fields = kDayRowFields, .field_count = 3};
+inline constexpr RecordKind kDayRowKind{
+    .name = "day_row", .size = sizeof(DayRow), .fields = kDayRowFields, .field_count = 3};
 
 struct Everything {
   int32_t channel;
@@ -101,9 +101,12 @@ inline constexpr FieldDesc kEntryFields[] = {
     NVR_FIELD(Entry, name, "name"),
     NVR_FIELD(Entry, level, "level"),
 };
-inline constexpr RecordKind kEntryKind{.name = "entry", .size = sizeof(Entry),
-                                       .fields = kEntryFields, .field_count = 4,
-                                       .key = {"id", 0, 31}, .defaults = entry_defaults};
+inline constexpr RecordKind kEntryKind{.name = "entry",
+                                       .size = sizeof(Entry),
+                                       .fields = kEntryFields,
+                                       .field_count = 4,
+                                       .key = {"id", 0, 31},
+                                       .defaults = entry_defaults};
 static_assert(record_kind_is_valid(kEntryKind));
 
 // Two keys, the second not a field of the record: a block per (channel, event type).
@@ -115,8 +118,10 @@ inline constexpr FieldDesc kLinkageFields[] = {
     NVR_FIELD(Linkage, channel, nullptr),
     NVR_FIELD(Linkage, targets, "targets"),
 };
-inline constexpr RecordKind kLinkageKind{.name = "linkage", .size = sizeof(Linkage),
-                                         .fields = kLinkageFields, .field_count = 2,
+inline constexpr RecordKind kLinkageKind{.name = "linkage",
+                                         .size = sizeof(Linkage),
+                                         .fields = kLinkageFields,
+                                         .field_count = 2,
                                          .key = {"channel", 0, 15},
                                          .key2 = {"event_type", 0, 26}};
 static_assert(record_kind_is_valid(kLinkageKind));

@@ -28,10 +28,13 @@ TEST(StoreConcurrencyTest, FiftyWritersAndTenReadersAtOnce) {
                                                   {"ASAN_OPTIONS", "detect_leaks=1"}};
   for (int channel = 0; channel < kWriters; ++channel)
     specs.push_back({{nvrtest::bin_path("store_worker"), "write", std::to_string(channel),
-                      std::to_string(kRounds)}, env, "", 240});
+                      std::to_string(kRounds)},
+                     env,
+                     "",
+                     240});
   for (int i = 0; i < kReaders; ++i)
-    specs.push_back({{nvrtest::bin_path("store_worker"), "read", std::to_string(kRounds * 3)},
-                     env, "", 240});
+    specs.push_back(
+        {{nvrtest::bin_path("store_worker"), "read", std::to_string(kRounds * 3)}, env, "", 240});
 
   std::vector<nvrtest::ProcessResult> results(specs.size());
   std::vector<std::thread> threads;
@@ -39,8 +42,8 @@ TEST(StoreConcurrencyTest, FiftyWritersAndTenReadersAtOnce) {
     threads.emplace_back([&, i] { results[i] = nvrtest::run_process(specs[i]); });
   for (auto& t : threads) t.join();
   for (std::size_t i = 0; i < results.size(); ++i) {
-    EXPECT_EQ(results[i].exit_code, 0) << specs[i].argv[1] << " " << specs[i].argv[2] << ": "
-                                       << results[i].err;
+    EXPECT_EQ(results[i].exit_code, 0)
+        << specs[i].argv[1] << " " << specs[i].argv[2] << ": " << results[i].err;
     EXPECT_FALSE(results[i].timed_out);
   }
 
@@ -63,7 +66,8 @@ TEST(StoreConcurrencyTest, FiftyWritersAndTenReadersAtOnce) {
     std::string c = std::to_string(channel);
     EXPECT_EQ(scalar("SELECT text FROM everything WHERE channel=" + c),
               "c" + c + "-r" + std::to_string(kRounds));
-    EXPECT_EQ(scalar("SELECT value FROM params WHERE key='worker_" + c + "'"), std::to_string(kRounds));
+    EXPECT_EQ(scalar("SELECT value FROM params WHERE key='worker_" + c + "'"),
+              std::to_string(kRounds));
     EXPECT_EQ(scalar("SELECT value FROM params WHERE key='worker_text_" + c + "'"),
               "round " + std::to_string(kRounds));
   }

@@ -39,7 +39,9 @@ struct FaultFile {
   sqlite3_file* real;
 };
 
-sqlite3_file* real_of(sqlite3_file* f) { return reinterpret_cast<FaultFile*>(f)->real; }
+sqlite3_file* real_of(sqlite3_file* f) {
+  return reinterpret_cast<FaultFile*>(f)->real;
+}
 
 int f_close(sqlite3_file* f) {
   int rc = real_of(f)->pMethods != nullptr ? real_of(f)->pMethods->xClose(real_of(f)) : SQLITE_OK;
@@ -60,21 +62,39 @@ int f_sync(sqlite3_file* f, int flags) {
   if (inject()) return SQLITE_IOERR_FSYNC;
   return real_of(f)->pMethods->xSync(real_of(f), flags);
 }
-int f_size(sqlite3_file* f, sqlite3_int64* size) { return real_of(f)->pMethods->xFileSize(real_of(f), size); }
-int f_lock(sqlite3_file* f, int l) { return real_of(f)->pMethods->xLock(real_of(f), l); }
-int f_unlock(sqlite3_file* f, int l) { return real_of(f)->pMethods->xUnlock(real_of(f), l); }
-int f_check(sqlite3_file* f, int* out) { return real_of(f)->pMethods->xCheckReservedLock(real_of(f), out); }
-int f_control(sqlite3_file* f, int op, void* arg) { return real_of(f)->pMethods->xFileControl(real_of(f), op, arg); }
-int f_sector(sqlite3_file* f) { return real_of(f)->pMethods->xSectorSize(real_of(f)); }
-int f_device(sqlite3_file* f) { return real_of(f)->pMethods->xDeviceCharacteristics(real_of(f)); }
+int f_size(sqlite3_file* f, sqlite3_int64* size) {
+  return real_of(f)->pMethods->xFileSize(real_of(f), size);
+}
+int f_lock(sqlite3_file* f, int l) {
+  return real_of(f)->pMethods->xLock(real_of(f), l);
+}
+int f_unlock(sqlite3_file* f, int l) {
+  return real_of(f)->pMethods->xUnlock(real_of(f), l);
+}
+int f_check(sqlite3_file* f, int* out) {
+  return real_of(f)->pMethods->xCheckReservedLock(real_of(f), out);
+}
+int f_control(sqlite3_file* f, int op, void* arg) {
+  return real_of(f)->pMethods->xFileControl(real_of(f), op, arg);
+}
+int f_sector(sqlite3_file* f) {
+  return real_of(f)->pMethods->xSectorSize(real_of(f));
+}
+int f_device(sqlite3_file* f) {
+  return real_of(f)->pMethods->xDeviceCharacteristics(real_of(f));
+}
 int f_shm_map(sqlite3_file* f, int page, int size, int extend, void volatile** p) {
   return real_of(f)->pMethods->xShmMap(real_of(f), page, size, extend, p);
 }
 int f_shm_lock(sqlite3_file* f, int offset, int n, int flags) {
   return real_of(f)->pMethods->xShmLock(real_of(f), offset, n, flags);
 }
-void f_shm_barrier(sqlite3_file* f) { real_of(f)->pMethods->xShmBarrier(real_of(f)); }
-int f_shm_unmap(sqlite3_file* f, int del) { return real_of(f)->pMethods->xShmUnmap(real_of(f), del); }
+void f_shm_barrier(sqlite3_file* f) {
+  real_of(f)->pMethods->xShmBarrier(real_of(f));
+}
+int f_shm_unmap(sqlite3_file* f, int del) {
+  return real_of(f)->pMethods->xShmUnmap(real_of(f), del);
+}
 int f_fetch(sqlite3_file* f, sqlite3_int64 off, int n, void** p) {
   return real_of(f)->pMethods->xFetch(real_of(f), off, n, p);
 }
@@ -83,9 +103,9 @@ int f_unfetch(sqlite3_file* f, sqlite3_int64 off, void* p) {
 }
 
 const sqlite3_io_methods kFaultMethods = {
-    3,          f_close,    f_read,     f_write,       f_truncate, f_sync,     f_size,
-    f_lock,     f_unlock,   f_check,    f_control,     f_sector,   f_device,   f_shm_map,
-    f_shm_lock, f_shm_barrier, f_shm_unmap, f_fetch, f_unfetch};
+    3,          f_close,       f_read,      f_write,   f_truncate, f_sync,   f_size,
+    f_lock,     f_unlock,      f_check,     f_control, f_sector,   f_device, f_shm_map,
+    f_shm_lock, f_shm_barrier, f_shm_unmap, f_fetch,   f_unfetch};
 
 int f_open(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* out_flags) {
   auto* ff = reinterpret_cast<FaultFile*>(file);
@@ -191,7 +211,8 @@ TEST_F(StoreFaultTest, ATruncatedDatabaseGivesResultsButNoCrash) {
   store_close_all();
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(nvrtest::process_temp_root().at(store_).c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr),
+            SQLITE_OK);
   sqlite3_close(db);
   std::string content = nvrtest::process_temp_root().read(store_);
   ASSERT_GT(content.size(), 8192u);

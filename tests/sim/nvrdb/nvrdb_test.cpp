@@ -23,7 +23,8 @@ class NvrdbTest : public ::testing::Test {
 TEST_F(NvrdbTest, InitMakesAFactoryDefaultRecorderOnce) {
   nvrtest::TempRoot bare;
   std::filesystem::remove_all(bare.at("/mnt"));  // without the recorder's folders
-  auto first = nvrtest::run_process({{nvrtest::bin_path("nvrdb"), "init"}, {{"NVR_ROOT", bare.path()}}, "", 60});
+  auto first = nvrtest::run_process(
+      {{nvrtest::bin_path("nvrdb"), "init"}, {{"NVR_ROOT", bare.path()}}, "", 60});
   ASSERT_EQ(first.exit_code, 0) << first.err;
   EXPECT_TRUE(bare.exists("/mnt/nand/app/dvdb.db"));
 
@@ -31,9 +32,12 @@ TEST_F(NvrdbTest, InitMakesAFactoryDefaultRecorderOnce) {
   struct Case {
     const char* key;
     const char* value;
-  } cases[] = {{"max_cameras", "32\n"},       {"failover_mode", "0\n"},
-               {"same_channel_exist", "0\n"}, {"hardware_version", "V1.1\n"},
-               {"software_version", "7x.7.0.9\n"}, {"model", "\n"}};
+  } cases[] = {{"max_cameras", "32\n"},
+               {"failover_mode", "0\n"},
+               {"same_channel_exist", "0\n"},
+               {"hardware_version", "V1.1\n"},
+               {"software_version", "7x.7.0.9\n"},
+               {"model", "\n"}};
   for (const Case& c : cases) EXPECT_EQ(run({"param", "get", c.key}).out, c.value) << c.key;
   EXPECT_EQ(run({"user", "list"}).out, "0\tadmin\ttype 0\n");
   auto admin = run({"record", "get", "user", "0"});
