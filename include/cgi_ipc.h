@@ -226,14 +226,6 @@ struct IpcAnswerRoute {
 bool ipc_route_answer(std::span<const IpcAnswerRoute> routes, const std::uint32_t* header_words,
                       const void* payload);
 
-// A module's dispatching callback made from its route table:
-//   constexpr IpcAnswerRoute kStatusAnswers[] = {...};
-//   constexpr dv_sock_callback on_status_ipc_callback = ipc_router<kStatusAnswers>;
-template <const auto& Routes>
-void ipc_router(void* /*context*/, const std::uint32_t* header_words, const void* payload) {
-  (void)ipc_route_answer(Routes, header_words, payload);
-}
-
 // ---- Shared answer callbacks ---------------------------------------------------------------
 // Each writes through the response writers, then sets g_callback_done to 1; each returns
 // 0 when it wrote and -1 when it wrote nothing (no data, or the response was already

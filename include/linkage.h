@@ -9,7 +9,7 @@
 #include <iterator>
 #include <type_traits>
 
-#include "record.h"
+#include "field_table.h"
 
 inline constexpr int kMaxChannels = 64;
 
@@ -187,3 +187,7 @@ extern const RecordKind kAlarmAudioFileKind;
 // All ten entries in id order (*count = 10); entries never written are free.
 int read_alarm_audio_file(const char* store, AlarmAudioFile* files, int* count);
 int write_alarm_audio_file(const char* store, const AlarmAudioFile* file);
+
+// The store kinds of the links, beside those each module lists in its registry.
+inline constexpr const RecordKind* kLinkageKinds[] = {&kScheduleKind, &kPtzLinkKind, &kWhiteLedKind,
+                                                      &kHttpNotifyKind, &kAlarmAudioFileKind};

@@ -4,6 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
+
+struct RecordKind;
+struct IpcAnswerRoute;
 
 // A handler serves one request. `text` is the writable request text owned by the
 // front end; the result is never read.
@@ -27,10 +31,18 @@ struct WebReq {
       nullptr;  // null until the path's handler is built: served like an unknown path
 };
 
+// A module's registry: its routes, and beside them what else it owns, so that tools
+// (nvrdb) and the tests that check the modules as a whole iterate these lists instead of
+// keeping their own: the store kinds it declares, the parameter types of its operation log
+// records (unique across modules), and its answer tables (routed by one IpcRouter, which
+// refuses an answer type routed twice).
 struct ModuleRoutes {
   const char* name;
   const WebReq* entries;
   int count;
+  std::span<const RecordKind* const> kinds = {};
+  std::span<const int> log_params = {};
+  std::span<const std::span<const IpcAnswerRoute>> answers = {};
 };
 
 inline constexpr int MAX_WEBREQ_COUNT = 512;

@@ -5,6 +5,7 @@
 
 #include "cgi_ipc.h"
 #include "cgi_response.h"
+#include "handler_kit.h"
 
 int ipc_record_count(const std::uint32_t* header_words, std::size_t record_size) {
   if (header_words == nullptr || record_size == 0) return 0;
@@ -37,33 +38,12 @@ bool ipc_route_answer(std::span<const IpcAnswerRoute> routes, const std::uint32_
   return false;
 }
 
-namespace {
-
-// Writes one response as a callback: claims it, writes, then sets the flag (after the
-// output is flushed, as the waiter expects). Returns 0, or -1 when the response was
-// already claimed.
-int write_answer(int kind, const char* body) {
-  if (!cgi_claim_response()) return -1;
-  cgi_writeback_webserver(kind, body);
-  g_callback_done = 1;
-  return 0;
-}
-
-int write_error_answer(int kind) {
-  if (!cgi_claim_response()) return -1;
-  cgi_error_to_webserver(kind);
-  g_callback_done = 1;
-  return 0;
-}
-
-}  // namespace
-
 int on_cgi_common_json_cb(int count, const void* payload) {
   auto status = ipc_record<std::int32_t>(payload, count, 0);
   if (!status) return -1;
   char body[32];
   std::snprintf(body, sizeof body, "{\"status\":%d}", *status);
-  return write_answer(kCgiJson, body);
+  return answer_body(kCgiJson, body);
 }
 
 int on_cgi_common_text_cb(int /*ignored*/, int status, const char* text) {
@@ -73,18 +53,18 @@ int on_cgi_common_text_cb(int /*ignored*/, int status, const char* text) {
     std::snprintf(body, sizeof body, "%s status:[%d], data:[%s]", head, status, text);
   else
     std::snprintf(body, sizeof body, "%s status:[%d]", head, status);
-  return write_answer(kCgiText, body);
+  return answer_text(body);
 }
 
 int on_cgi_ok_failed_cb(int count, const void* payload) {
   auto status = ipc_record<std::int32_t>(payload, count, 0);
-  return write_answer(kCgiText, status && *status == 0 ? "OK" : "FAILED");
+  return answer_text(status && *status == 0 ? "OK" : "FAILED");
 }
 
 int on_cgi_text_echo_cb(int length, const void* payload) {
-  if (length <= 0 || payload == nullptr) return write_error_answer(kCgiText);
+  if (length <= 0 || payload == nullptr) return answer_error(kCgiText);
   const auto* bytes = static_cast<const char*>(payload);
   std::string text(bytes, static_cast<std::size_t>(length));
   // The writer takes a C string: the text ends at its first NUL, as on the board.
-  return write_answer(kCgiText, text.c_str());
+  return answer_text(text.c_str());
 }

@@ -12,7 +12,7 @@
 #include "cgi_ipc.h"
 #include "dvdb.h"
 #include "linkage.h"
-#include "record_json.h"
+#include "field_json.h"
 #include "web_utils.h"
 
 namespace {
@@ -47,10 +47,6 @@ const FieldDesc* field_by_json_key(const RecordKind& kind, const char* key) {
   return nullptr;
 }
 
-const FieldDesc* named_field(const RecordKind& kind, const char* name) {
-  return name != nullptr ? record_find_field(kind, name) : nullptr;
-}
-
 RecordKey record_key(const EventLinkageDesc& desc, int channel) {
   return RecordKey(channel, desc.index);
 }
@@ -59,8 +55,7 @@ RecordKey record_key(const EventLinkageDesc& desc, int channel) {
 // replaces its field. False when the request does not carry the key.
 [[nodiscard]] bool overlay_alarm_out(const EventLinkageDesc& desc, json_object* request,
                                      int channel, void* record) {
-  const FieldDesc* f[2] = {named_field(*desc.record, desc.alarm_out_fields[0]),
-                           named_field(*desc.record, desc.alarm_out_fields[1])};
+  const FieldDesc* const* f = desc.alarm_out_fields;
   if (f[0] == nullptr || f[1] == nullptr) return false;
   AlarmOutItem items[2] = {};
   items[0].index = items[1].index = -1;  // an element the decoder fills gets its index
@@ -73,7 +68,7 @@ RecordKey record_key(const EventLinkageDesc& desc, int channel) {
 json_object* alarm_out_json(const EventLinkageDesc& desc, const void* record) {
   std::string text[2];
   for (int i = 0; i < 2; ++i) {
-    const FieldDesc* f = named_field(*desc.record, desc.alarm_out_fields[i]);
+    const FieldDesc* f = desc.alarm_out_fields[i];
     if (f != nullptr) text[i] = std::string(field_get_text(*f, record));
   }
   return get_event_chn_alarmout_object(text[0].c_str(), text[1].c_str());
@@ -151,29 +146,9 @@ json_object* key_value(const EventLinkageDesc& desc, const LinkageKey& key, int 
 
 }  // namespace
 
-std::optional<int> linkage_channel_of(json_object* tree, const char* key) {
-  json_object* v = key != nullptr ? member(tree, key) : nullptr;
-  if (v == nullptr) return std::nullopt;
-  int64_t n = 0;
-  if (json_object_is_type(v, json_type_int)) {
-    n = json_object_get_int64(v);
-  } else if (json_object_is_type(v, json_type_string)) {
-    const char* s = json_object_get_string(v);
-    char* end = nullptr;
-    errno = 0;
-    long long parsed = std::strtoll(s, &end, 10);
-    if (end == s || *end != '\0' || errno != 0) return std::nullopt;
-    n = parsed;
-  } else {
-    return std::nullopt;
-  }
-  if (n < 0 || n >= kMaxChannels) return std::nullopt;
-  return static_cast<int>(n);
-}
-
 void event_linkage_rebuild_trigger_mask(const EventLinkageDesc& desc, void* record) {
-  const FieldDesc* text = named_field(*desc.record, desc.trigger_text_field);
-  const FieldDesc* mask = named_field(*desc.record, desc.trigger_mask_field);
+  const FieldDesc* text = desc.trigger_text_field;
+  const FieldDesc* mask = desc.trigger_mask_field;
   if (text == nullptr || mask == nullptr || record == nullptr) return;
   std::string_view t = field_get_text(*text, record);
   uint32_t bits = 0;
@@ -199,23 +174,32 @@ int event_linkage_save(const EventLinkageDesc& desc, json_object* request, int c
     for (const LinkageSchedule& s : desc.schedules) {
       if (s.http && !scope.http) continue;
       if (decode_schedule(s.codec, request, s.json_key, block.get()) != 0) continue;
-      if (write_schedule(kStoreMain, s.table, channel, block.get()) != 0) r.failed = true;
+      if (write_schedule(kStoreMain, s.table, channel, block.get()) != 0)
+        r.failed = true;
+      else
+        r.stored = true;
     }
   }
 
   // 2. White-LED list and HTTP target.
   if (desc.white_table != nullptr) {
     auto slots = std::make_unique<WhiteLedSlots>();
-    if (get_white_params_by_json(channel, slots.get(), request, "whiteInfo") == 0 &&
-        write_whiteled_params_all(kStoreMain, &slots->slot[channel], desc.white_table, channel) !=
-            0)
-      r.failed = true;
+    if (get_white_params_by_json(channel, slots.get(), request, "whiteInfo") == 0) {
+      if (write_whiteled_params_all(kStoreMain, &slots->slot[channel], desc.white_table, channel) !=
+          0)
+        r.failed = true;
+      else
+        r.stored = true;
+    }
   }
   if (desc.http_table != nullptr && scope.http) {
     HttpNotifyRecord http;
-    if (get_http_params_by_json(channel, &http, request, "httpParams") == 0 &&
-        write_http_notification_params(kStoreMain, &http, desc.http_table) != 0)
-      r.failed = true;
+    if (get_http_params_by_json(channel, &http, request, "httpParams") == 0) {
+      if (write_http_notification_params(kStoreMain, &http, desc.http_table) != 0)
+        r.failed = true;
+      else
+        r.stored = true;
+    }
   }
 
   // 3. The detection record with the scalar keys the request carries. Without a good
@@ -223,12 +207,11 @@ int event_linkage_save(const EventLinkageDesc& desc, json_object* request, int c
   bool read_ok = store_read(kStoreMain, *desc.record, record_key(desc, channel), record, nullptr,
                             desc.record_table) == 0;
   if (!read_ok) r.failed = true;
-  std::span<const JsonKeyMap> keys = !scope.keys.empty() ? scope.keys : desc.scalar_keys;
-  if (keys.empty())
+  const FieldKeys& keys = !scope.keys.keys.empty() ? scope.keys : desc.scalar_keys;
+  if (keys.keys.empty())
     r.scalars = record_from_json(*desc.record, request, record);
   else
-    r.scalars = record_from_json_as(*desc.record, request, record, keys.data(),
-                                    static_cast<int>(keys.size()));
+    r.scalars = record_from_json(keys, request, record);
   if (r.scalars < 0) r.scalars = 0;
   if (overlay_alarm_out(desc, request, channel, record)) ++r.scalars;
   if (r.scalars > 0) {
@@ -254,6 +237,7 @@ int event_linkage_save(const EventLinkageDesc& desc, json_object* request, int c
     else
       r.failed = true;
   }
+  r.stored = r.stored || r.ptz_stored || r.record_written;
   return r.failed ? -1 : 0;
 }
 

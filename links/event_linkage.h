@@ -32,7 +32,7 @@
 
 #include "core_channels.h"
 #include "dvsocket.h"
-#include "record.h"
+#include "field_table.h"
 
 struct json_object;
 
@@ -92,15 +92,15 @@ struct EventLinkageDesc {
   const char* white_table = nullptr;  // white-LED lists ("whiteInfo"), or nullptr
   const char* http_table = nullptr;   // HTTP targets ("httpParams"), or nullptr
   int ptz_event_type = -1;            // PTZ linkage event type; -1: the kind has none
-  // Request keys overlaid on the record by a full save (field name and the key the
-  // request uses). Empty: every field that has a JSON key.
-  std::span<const JsonKeyMap> scalar_keys = {};
+  // Request keys overlaid on the record by a full save (a pick of the record's fields).
+  // Empty: every field that has a JSON key.
+  FieldKeys scalar_keys = {};
   // The trigger-channel text and the mask rebuilt from it (bit i for a "1" at position
-  // i, 0 to 31), or nullptr when the kind has none.
-  const char* trigger_text_field = nullptr;
-  const char* trigger_mask_field = nullptr;
+  // i, 0 to 31), or nullptr when the kind has none. Named with field_named(kind, "...").
+  const FieldDesc* trigger_text_field = nullptr;
+  const FieldDesc* trigger_mask_field = nullptr;
   // The two camera alarm-output text fields ("triChnAlarms"), or nullptr.
-  const char* alarm_out_fields[2] = {nullptr, nullptr};
+  const FieldDesc* alarm_out_fields[2] = {nullptr, nullptr};
   // Step 3's own work after the overlay (a mode set with an interval, say); may be null.
   void (*after_overlay)(void* record, json_object* request) = nullptr;
   std::span<const LinkageKey> getter = {};  // the getter's keys, in answer order
@@ -111,17 +111,74 @@ struct EventLinkageDesc {
 // Which parts a save touches. The default is the full save; some pages save the linkage
 // without its HTTP and PTZ parts, or overlay fewer keys.
 struct LinkageSaveScope {
-  std::span<const JsonKeyMap> keys;  // overrides desc.scalar_keys when not empty
-  bool http = true;                  // "httpSche", "httpParams"
-  bool ptz = true;                   // "ptzChnId", "ptzType", "ptzParams"
+  FieldKeys keys;    // overrides desc.scalar_keys when not empty
+  bool http = true;  // "httpSche", "httpParams"
+  bool ptz = true;   // "ptzChnId", "ptzType", "ptzParams"
 };
 
 struct LinkageSaveResult {
   int scalars = 0;  // scalar keys applied (each alarm-output text array counts once)
   bool record_written = false;
   bool ptz_stored = false;
+  bool stored = false;  // some part reached the store: the core must be told
   bool failed = false;  // a store call that should have stored did not
 };
+
+namespace linkage_detail {
+
+// True when `field` is null, or one of the kind's fields and a text (or an integer).
+consteval bool field_of(const RecordKind& kind, const FieldDesc* field, bool text) {
+  if (field == nullptr) return true;
+  for (int i = 0; i < kind.field_count; ++i)
+    if (&kind.fields[i] == field)
+      return text ? field->type == FieldType::kText : record_detail::is_integer(field->type);
+  return false;
+}
+
+consteval bool getter_key_resolves(const EventLinkageDesc& desc, const LinkageKey& key) {
+  using record_detail::same_name;
+  switch (key.value) {
+    case LinkageValue::kField:
+      for (int i = 0; i < desc.record->field_count; ++i)
+        if (key.field != nullptr ? same_name(desc.record->fields[i].name, key.field)
+                                 : same_name(desc.record->fields[i].json_key, key.json_key))
+          return true;
+      return false;
+    case LinkageValue::kSchedule:
+      for (const LinkageSchedule& s : desc.schedules)
+        if (same_name(s.json_key, key.json_key)) return true;
+      return false;
+    case LinkageValue::kWhiteInfo:
+      return desc.white_table != nullptr;
+    case LinkageValue::kHttpParams:
+      return desc.http_table != nullptr;
+    case LinkageValue::kAlarmOutTexts:
+      return desc.alarm_out_fields[0] != nullptr && desc.alarm_out_fields[1] != nullptr;
+    default:
+      return true;
+  }
+}
+
+}  // namespace linkage_detail
+
+// True when everything the description names belongs to its record kind: the picked scalar
+// keys, the trigger and alarm-output fields (texts, and an integer mask), and every getter
+// key (a field, a schedule of the description, its white-LED or HTTP table). Use it in a
+// static_assert beside the description, so that a name its kind lacks fails the build.
+consteval bool event_linkage_desc_is_valid(const EventLinkageDesc& desc) {
+  using namespace linkage_detail;
+  if (desc.record == nullptr || !record_kind_is_valid(*desc.record)) return false;
+  if (!desc.scalar_keys.keys.empty() && desc.scalar_keys.kind != desc.record) return false;
+  if ((desc.trigger_text_field == nullptr) != (desc.trigger_mask_field == nullptr)) return false;
+  if (!field_of(*desc.record, desc.trigger_text_field, true) ||
+      !field_of(*desc.record, desc.trigger_mask_field, false) ||
+      !field_of(*desc.record, desc.alarm_out_fields[0], true) ||
+      !field_of(*desc.record, desc.alarm_out_fields[1], true))
+    return false;
+  for (const LinkageKey& key : desc.getter)
+    if (!getter_key_resolves(desc, key)) return false;
+  return true;
+}
 
 // Runs the save for `channel` (0 to 63) from the request object `request`. `record` is a
 // buffer of record->size bytes that holds the record afterwards (as read and overlaid).
@@ -156,7 +213,3 @@ void event_linkage_rebuild_trigger_mask(const EventLinkageDesc& desc, void* reco
 
 // Reads the schedule of `table` for the channel and returns it in the codec's JSON form.
 json_object* linkage_schedule_json(const LinkageSchedule& schedule, int channel);
-
-// The event channel that tree[key] names: an integer (or a text holding one) in 0 to 63.
-// Nothing for an absent key, another type, or a value out of range.
-[[nodiscard]] std::optional<int> linkage_channel_of(json_object* tree, const char* key);

@@ -6,6 +6,6 @@
 
 int main() {
   UserRecord user{};
-  if (read_user(kStoreMain, &user, 0) != 0) return 1;
+  if (store_read(kStoreMain, 0, &user) != 0) return 1;
   return user.name[0] != '\0' ? 0 : 2;
 }

@@ -15,7 +15,7 @@
 #include <iterator>
 #include <vector>
 
-#include "camera/camera_common.h"
+#include "handler_kit.h"
 #include "camera/camera_ipc.h"
 #include "camera/camera_record.h"
 #include "camera/camera_wire.h"
@@ -28,94 +28,64 @@
 #include "dvfs_log.h"
 #include "dvstd.h"
 #include "loginfo.h"
-#include "record_json.h"
+#include "field_json.h"
 
 namespace {
 
 // Operation log values of channel changes.
 constexpr int kLogSubAddChannel = 210;
 constexpr int kLogSubDeleteChannel = 211;
-constexpr int kLogParamAddChannel = 901;
-constexpr int kLogParamDeleteChannel = 902;
-constexpr int kLogParamChannel = 903;
 
 constexpr const char* kDefaultPoePassword = "zq4821";
-constexpr int kDefaultMaxCameras = 32;
 
 // ---- Keys taken from requests -------------------------------------------------------------
 
 // The settings that add and edit take from the body, in the order they are applied.
-constexpr JsonKeyMap kChannelKeys[] = {
-    {"minorid", "minorid"},
-    {"enable", "enable"},
-    {"ipaddr", "ipAddr"},
-    {"manage_port", "managePort"},
-    {"model", "camProtocol"},
-    {"transmit_protocol", "transmitProtocol"},
-    {"enable_sub_stream", "enableSubStream"},
-    {"sync_time", "syncTime"},
-};
-constexpr JsonKeyMap kLoginKeys[] = {
-    {"username", "userName"},
-    {"password", "password"},
-};
+constexpr auto kChannelKeys =
+    pick_keys(kCameraKind, {"minorid", "enable", "ipAddr", "managePort", "camProtocol",
+                            "transmitProtocol", "enableSubStream", "syncTime"});
+constexpr auto kLoginKeys = pick_keys(kCameraKind, {"userName", "password"});
 // Only RTSP channels carry their stream addresses.
-constexpr JsonKeyMap kRtspKeys[] = {
-    {"main_rtsp_port", "mainRtspPort"}, {"main_source_path", "mainSourcePath"},
-    {"sub_rtsp_port", "subRtspPort"},   {"sub_source_path", "subSourcePath"},
-    {"mainrtspurl", "mainrtspurl"},     {"subrtspurl", "subrtspurl"},
-};
+constexpr auto kRtspKeys = pick_keys(kCameraKind, {"mainRtspPort", "mainSourcePath", "subRtspPort",
+                                                   "subSourcePath", "mainrtspurl", "subrtspurl"});
 // The PoE wiring comes only with an add; an edit keeps it.
-constexpr JsonKeyMap kWiringKeys[] = {
-    {"poechannel", "poechannel"},
-    {"physicalport", "physicalport"},
-};
-constexpr JsonKeyMap kTailKeys[] = {
-    {"ddns", "ddns"},
-    {"https_port", "httpsPort"},
-};
-constexpr JsonKeyMap kTransportKeys[] = {
-    {"transmit_protocol", "transmitProtocol"},
-    {"sync_time", "syncTime"},
-    {"https_port", "httpsPort"},
-};
+constexpr auto kWiringKeys = pick_keys(kCameraKind, {"poechannel", "physicalport"});
+constexpr auto kTailKeys = pick_keys(kCameraKind, {"ddns", "httpsPort"});
+constexpr auto kTransportKeys =
+    pick_keys(kCameraKind, {"transmitProtocol", "syncTime", "httpsPort"});
 
 // ---- Keys of the channel settings answer (/2000), around "name" and "protocol" ----------
 
-constexpr JsonKeyMap kInfoHead[] = {{"id", "id"}};
-constexpr JsonKeyMap kInfoAddress[] = {{"ipaddr", "ipAddr"}, {"manage_port", "managePort"}};
-constexpr JsonKeyMap kInfoRest[] = {
-    {"model", "model"},
-    {"username", "userName"},
-    {"password", "password"},
-    {"transmit_protocol", "transmitProtocol"},
-    {"main_rtsp_port", "mainRtspPort"},
-    {"main_source_path", "mainSourcePath"},
-    {"enable_sub_stream", "subRtspEnable"},
-    {"sub_rtsp_port", "subRtspPort"},
-    {"sub_source_path", "subSourcePath"},
-    {"sync_time", "syncTime"},
-    {"mainrtspurl", "mainRtspUrl"},
-    {"subrtspurl", "subRtspUrl"},
-    {"physicalport", "physicalport"},
-    {"poechannel", "poechannel"},
-    {"mac_addr", "mac_addr"},
-    {"minorid", "minorid"},
-    {"ddns", "ddns"},
-    {"https_port", "httpsPort"},
-};
+constexpr auto kInfoHead = pick_keys(kCameraKind, {"id"});
+constexpr auto kInfoAddress = pick_keys(kCameraKind, {"ipAddr", "managePort"});
+constexpr auto kInfoRest = pick_renamed(kCameraKind, {{"model", "model"},
+                                                      {"username", "userName"},
+                                                      {"password", "password"},
+                                                      {"transmit_protocol", "transmitProtocol"},
+                                                      {"main_rtsp_port", "mainRtspPort"},
+                                                      {"main_source_path", "mainSourcePath"},
+                                                      {"enable_sub_stream", "subRtspEnable"},
+                                                      {"sub_rtsp_port", "subRtspPort"},
+                                                      {"sub_source_path", "subSourcePath"},
+                                                      {"sync_time", "syncTime"},
+                                                      {"mainrtspurl", "mainRtspUrl"},
+                                                      {"subrtspurl", "subRtspUrl"},
+                                                      {"physicalport", "physicalport"},
+                                                      {"poechannel", "poechannel"},
+                                                      {"mac_addr", "mac_addr"},
+                                                      {"minorid", "minorid"},
+                                                      {"ddns", "ddns"},
+                                                      {"https_port", "httpsPort"}});
 
 // The channel name as the add and edit bodies carry it, and the name list's entries.
-constexpr JsonKeyMap kOsdNameKey[] = {{"name", "name"}};
-constexpr JsonKeyMap kNameKeys[] = {{"channel", "id"}, {"name", "name"}};
+constexpr auto kOsdNameKey = pick_renamed(kOsdKind, {{"name", "name"}});
+constexpr auto kNameKeys = pick_renamed(kOsdKind, {{"channel", "id"}, {"name", "name"}});
 
-template <std::size_t N>
-int apply_keys(json_object* tree, CameraRecord* cam, const JsonKeyMap (&keys)[N]) {
-  return record_from_json_as(kCameraKind, tree, cam, keys, static_cast<int>(N));
+int apply_keys(json_object* tree, CameraRecord* cam, const FieldKeys& keys) {
+  return record_from_json(keys, tree, cam);
 }
-template <std::size_t N>
-int add_keys(json_object* out, const CameraRecord& cam, const JsonKeyMap (&keys)[N]) {
-  return record_to_json_as(kCameraKind, &cam, out, keys, static_cast<int>(N));
+int add_keys(json_object* out, const CameraRecord& cam, const FieldKeys& keys) {
+  return record_to_json(keys, &cam, out);
 }
 
 // ---- Log ---------------------------------------------------------------------------------
@@ -156,7 +126,7 @@ void log_channel_change(int sub_type, int param_type, const CameraRecord& cam) {
   detail.syncTime = static_cast<uint8_t>(cam.sync_time);
   OperationLogRecord log = cgi_make_log(sub_type, param_type, cam.id);
   (void)dvfs_log_pack_detail(&log, kLogDetailCamera, &detail, sizeof detail);
-  cgi_send_log(on_camera_ipc_callback, log);
+  cgi_send_log(kCameraCore.callback, log);
 }
 
 // ---- Add and edit --------------------------------------------------------------------------
@@ -166,15 +136,13 @@ void log_channel_change(int sub_type, int param_type, const CameraRecord& cam) {
 // address, a non-empty "ipAddr" and a "managePort" not below 0.
 bool check_digital_channel(json_object* tree) {
   json_object* name = nullptr;
-  if (!camera_json_int_in(tree, "id", 0, kMaxChannels - 1) ||
-      !json_object_object_get_ex(tree, "name", &name) ||
-      !camera_json_int_in(tree, "enable", 0, 1) ||
-      !camera_json_int_in(tree, "camProtocol", 0, kCameraProtocolMax) ||
-      !camera_json_int_in(tree, "transmitProtocol", 0, kTransmitProtocolMax))
+  if (!json_int_in(tree, "id", 0, kMaxChannels - 1) ||
+      !json_object_object_get_ex(tree, "name", &name) || !json_int_in(tree, "enable", 0, 1) ||
+      !json_int_in(tree, "camProtocol", 0, kCameraProtocolMax) ||
+      !json_int_in(tree, "transmitProtocol", 0, kTransmitProtocolMax))
     return false;
-  if (camera_json_int(tree, "camProtocol") == kCameraProtocolNoAddress) return true;
-  return camera_json_text_nonempty(tree, "ipAddr") &&
-         camera_json_int_in(tree, "managePort", 0, INT32_MAX);
+  if (json_int(tree, "camProtocol") == kCameraProtocolNoAddress) return true;
+  return json_text_nonempty(tree, "ipAddr") && json_int_in(tree, "managePort", 0, INT32_MAX);
 }
 
 enum class SaveMode { kAdd, kEdit };
@@ -182,18 +150,17 @@ enum class SaveMode { kAdd, kEdit };
 // Stores the channel's name and settings from a checked body. False when a read or a
 // write failed (the OSD name may then be stored without the settings).
 [[nodiscard]] bool store_channel(json_object* tree, SaveMode mode, CameraRecord* cam) {
-  const int id = *camera_json_int(tree, "id");
+  const int id = *json_int(tree, "id");
   OsdRecord osd;
-  if (read_camera(kStoreMain, cam, id) != 0 || read_osd(kStoreMain, &osd, id) != 0) return false;
-  (void)record_from_json_as(kOsdKind, tree, &osd, kOsdNameKey, 1);
-  if (write_osd(kStoreMain, &osd) != 0) return false;
+  if (store_read(kStoreMain, id, cam) != 0 || store_read(kStoreMain, id, &osd) != 0) return false;
+  (void)record_from_json(kOsdNameKey, tree, &osd);
+  if (store_write(kStoreMain, osd) != 0) return false;
 
   (void)apply_keys(tree, cam, kChannelKeys);
   // An edit of type 0 changes the login; other types leave the stored one.
-  if (mode == SaveMode::kAdd || camera_json_int(tree, "type").value_or(0) == 0)
+  if (mode == SaveMode::kAdd || json_int(tree, "type").value_or(0) == 0)
     (void)apply_keys(tree, cam, kLoginKeys);
-  if (camera_json_int(tree, "camProtocol") == kCameraProtocolRtsp)
-    (void)apply_keys(tree, cam, kRtspKeys);
+  if (json_int(tree, "camProtocol") == kCameraProtocolRtsp) (void)apply_keys(tree, cam, kRtspKeys);
   if (mode == SaveMode::kAdd) {
     // An added camera's MAC address is the body's or none; "(null)" is how a page
     // without one says so.
@@ -205,20 +172,16 @@ enum class SaveMode { kAdd, kEdit };
     (void)apply_keys(tree, cam, kWiringKeys);
   }
   (void)apply_keys(tree, cam, kTailKeys);
-  return write_camera(kStoreMain, cam) == 0;
+  return store_write(kStoreMain, *cam) == 0;
 }
 
 int save_channel(char* text, SaveMode mode) {
-  json_object* tree = camera_request_object(text);
+  Json tree = request_object(text);
   if (tree == nullptr) return -1;
-  if (!check_digital_channel(tree)) {
-    json_object_put(tree);
-    return -1;
-  }
+  if (!check_digital_channel(tree.get())) return -1;
   CameraRecord cam;
-  bool stored = store_channel(tree, mode, &cam);
-  const int other_poe = camera_json_int(tree, "otherPoe").value_or(0);
-  json_object_put(tree);
+  bool stored = store_channel(tree.get(), mode, &cam);
+  const int other_poe = json_int(tree.get(), "otherPoe").value_or(0);
   if (!stored) {
     cgi_error_to_webserver(kCgiText);
     return -1;
@@ -226,49 +189,44 @@ int save_channel(char* text, SaveMode mode) {
 
   const int32_t id = cam.id;
   if (mode == SaveMode::kAdd) {
-    camera_notify(kReqChannelAdded, &id, sizeof id);
+    kCameraCore.notice(kReqChannelAdded, &id, sizeof id);
     ChannelPoeNotice poe{id, other_poe == 1 ? 1 : 0};
-    camera_notify(kReqChannelPoe, &poe, sizeof poe);
+    kCameraCore.notice(kReqChannelPoe, &poe, sizeof poe);
     log_channel_change(kLogSubAddChannel, kLogParamAddChannel, cam);
   } else {
-    camera_notify(kReqChannelChanged, &id, sizeof id);
+    kCameraCore.notice(kReqChannelChanged, &id, sizeof id);
     log_channel_change(kLogSubParameter, kLogParamChannel, cam);
   }
-  cgi_writeback_webserver(kCgiText, "OK");
+  write_ok();
   return 0;
 }
 
 // Reads the channel of the body's "id" (0 to 63), applies `keys`, stores it, tells the
 // core and logs the change. `check` decides beforehand whether the body is acceptable;
 // a refused body gets no response.
-template <std::size_t N>
-int update_camera(char* text, bool (*check)(json_object*), const JsonKeyMap (&keys)[N]) {
-  json_object* tree = camera_request_object(text);
+int update_camera(char* text, bool (*check)(json_object*), const FieldKeys& keys) {
+  Json tree = request_object(text);
   if (tree == nullptr) return -1;
-  if (!camera_json_int_in(tree, "id", 0, kMaxChannels - 1) || !check(tree)) {
-    json_object_put(tree);
-    return -1;
-  }
+  if (!json_int_in(tree.get(), "id", 0, kMaxChannels - 1) || !check(tree.get())) return -1;
   CameraRecord cam;
-  bool stored = read_camera(kStoreMain, &cam, *camera_json_int(tree, "id")) == 0;
+  bool stored = store_read(kStoreMain, *json_int(tree.get(), "id"), &cam) == 0;
   if (stored) {
-    (void)apply_keys(tree, &cam, keys);
-    stored = write_camera(kStoreMain, &cam) == 0;
+    (void)apply_keys(tree.get(), &cam, keys);
+    stored = store_write(kStoreMain, cam) == 0;
   }
-  json_object_put(tree);
   if (!stored) {
     cgi_error_to_webserver(kCgiText);
     return -1;
   }
   const int32_t id = cam.id;
-  camera_notify(kReqChannelChanged, &id, sizeof id);
+  kCameraCore.notice(kReqChannelChanged, &id, sizeof id);
   log_channel_change(kLogSubParameter, kLogParamChannel, cam);
-  cgi_writeback_webserver(kCgiText, "OK");
+  write_ok();
   return 0;
 }
 
 bool check_login(json_object* tree) {
-  return camera_json_text_nonempty(tree, "userName") && camera_json_text_nonempty(tree, "password");
+  return json_text_nonempty(tree, "userName") && json_text_nonempty(tree, "password");
 }
 
 bool accept_any(json_object*) {
@@ -289,33 +247,26 @@ bool accept_any(json_object*) {
   }
 
   CameraRecord cam;
-  if (read_camera(kStoreMain, &cam, id) != 0) return false;
+  if (store_read(kStoreMain, id, &cam) != 0) return false;
   const int32_t slot_kind = cam.slot_kind;
   std::memset(&cam, 0, sizeof cam);
   cam.id = id;
   cam.enable = 0;
   cam.slot_kind = slot_kind;
   cam.cleared = 1;
-  if (write_camera(kStoreMain, &cam) != 0) return false;
+  if (store_write(kStoreMain, cam) != 0) return false;
 
   OsdRecord osd;
-  if (read_osd(kStoreMain, &osd, id) != 0) return false;
+  if (store_read(kStoreMain, id, &osd) != 0) return false;
   osd_default_name(id, osd.name);
-  return write_osd(kStoreMain, &osd) == 0;
+  return store_write(kStoreMain, osd) == 0;
 }
 
 // The "chnid" of a query text, when it parses and names a channel.
 std::optional<int> query_channel(const char* text) {
   int id = -1;
-  if (on_cgi_get_value_by_json(text, "chnid", &id) != 0 || !camera_channel_valid(id))
-    return std::nullopt;
+  if (on_cgi_get_value_by_json(text, "chnid", &id) != 0 || !channel_valid(id)) return std::nullopt;
   return id;
-}
-
-// "max_cameras" as a count of channels: never above the 64 the store holds.
-int max_cameras() {
-  int n = get_param_int(kStoreMain, "max_cameras", kDefaultMaxCameras);
-  return n < 0 ? 0 : n > kMaxChannels ? kMaxChannels : n;
 }
 
 void write_text_int(int value) {
@@ -330,7 +281,7 @@ int on_get_ipc_channel_info(char* text) {
   auto id = query_channel(text);
   CameraRecord cam;
   OsdRecord osd;
-  if (!id || read_camera(kStoreMain, &cam, *id) != 0 || read_osd(kStoreMain, &osd, *id) != 0) {
+  if (!id || store_read(kStoreMain, *id, &cam) != 0 || store_read(kStoreMain, *id, &osd) != 0) {
     cgi_error_to_webserver(kCgiJson);
     return -1;
   }
@@ -338,13 +289,13 @@ int on_get_ipc_channel_info(char* text) {
   IpcModelRecord model{};
   if (read_ipc_model(kStoreMain, &model, cam.model) != 0) model.protocol = 0;
 
-  json_object* out = json_object_new_object();
-  add_keys(out, cam, kInfoHead);
-  (void)record_to_json_as(kOsdKind, &osd, out, kOsdNameKey, 1);
-  add_keys(out, cam, kInfoAddress);
-  json_object_object_add(out, "protocol", json_object_new_int(model.protocol));
-  add_keys(out, cam, kInfoRest);
-  camera_write_json(out);
+  Json out(json_object_new_object());
+  add_keys(out.get(), cam, kInfoHead);
+  (void)record_to_json(kOsdNameKey, &osd, out.get());
+  add_keys(out.get(), cam, kInfoAddress);
+  json_object_object_add(out.get(), "protocol", json_object_new_int(model.protocol));
+  add_keys(out.get(), cam, kInfoRest);
+  write_json(out.get());
   return 0;
 }
 
@@ -367,12 +318,12 @@ int on_delete_ipc_channel(char* text) {
     return -1;
   }
   const int32_t chn = *id;
-  camera_notify(kReqChannelDeleted, &chn, sizeof chn);
+  kCameraCore.notice(kReqChannelDeleted, &chn, sizeof chn);
   ChannelPoeNotice poe{chn, 0};
-  camera_notify(kReqChannelPoe, &poe, sizeof poe);
-  cgi_send_log(on_camera_ipc_callback,
+  kCameraCore.notice(kReqChannelPoe, &poe, sizeof poe);
+  cgi_send_log(kCameraCore.callback,
                cgi_make_log(kLogSubDeleteChannel, kLogParamDeleteChannel, chn));
-  cgi_writeback_webserver(kCgiText, "OK");
+  write_ok();
   return 0;
 }
 
@@ -416,16 +367,16 @@ int on_get_ipc_protocols(char* /*text*/) {
     json_object_object_add(entry, "models", model_list);
     json_object_array_add(list, entry);
   }
-  json_object* out = json_object_new_object();
-  json_object_object_add(out, "protocols", list);
-  camera_write_json(out);
+  Json out(json_object_new_object());
+  json_object_object_add(out.get(), "protocols", list);
+  write_json(out.get());
   return 0;
 }
 
 int on_get_channel_names(char* /*text*/) {
   std::vector<OsdRecord> osds(kMaxChannels);
   int count = 0;
-  if (read_osds(kStoreMain, osds.data(), kMaxChannels, &count) != 0) {
+  if (store_list(kStoreMain, std::span(osds.data(), kMaxChannels), &count) != 0) {
     cgi_error_to_webserver(kCgiJson);
     return -1;
   }
@@ -433,13 +384,12 @@ int on_get_channel_names(char* /*text*/) {
   json_object* list = json_object_new_array();
   for (int i = 0; i < shown; ++i) {
     json_object* entry = json_object_new_object();
-    (void)record_to_json_as(kOsdKind, &osds[i], entry, kNameKeys,
-                            static_cast<int>(std::size(kNameKeys)));
+    (void)record_to_json(kNameKeys, &osds[i], entry);
     json_object_array_add(list, entry);
   }
-  json_object* out = json_object_new_object();
-  json_object_object_add(out, "IPC", list);
-  camera_write_json(out);
+  Json out(json_object_new_object());
+  json_object_object_add(out.get(), "IPC", list);
+  write_json(out.get());
   return 0;
 }
 

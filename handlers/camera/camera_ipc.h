@@ -1,30 +1,56 @@
-// The camera module's answer callback, `on_camera_ipc_callback`: every request of the
-// camera pages passes it to cgi_start_ipc, and it routes each answer by its type to the
-// answer handler of the file that sent the request.
+// The camera module's link to the core: the answer writers of the files that wait for
+// answers, their rows, and `on_camera_ipc_callback`, which every request of the camera
+// pages passes to the core and which routes each answer by its type.
 //
-// Each source file of the module that waits for answers keeps its own table of
-// IpcAnswerRoute rows and exports it as a span declared below; camera_ipc.cpp lists the
-// spans once. A new group of camera requests adds its file's table here and to that
-// list; no file ever edits another's rows. An answer type may appear in one table only
-// (a test checks the tables as a whole).
+// A new group of camera requests declares its writers and its rows here and adds its table
+// to CameraRouter; an answer type routed twice stops the build.
 #pragma once
 
 #include <cstdint>
-#include <span>
 
+#include "camera/camera_wire.h"
 #include "cgi_ipc.h"
+#include "handler_kit.h"
+#include "ipc_router.h"
 
-using IpcAnswerTable = std::span<const IpcAnswerRoute>;
+// ---- Channel management (camera_queries.cpp) -------------------------------------------------
+// Each writes the response of its request and sets the flag; 0 when it wrote.
+int on_search_ipc_cb(int count, const void* payload);                    // 8200
+int on_get_ipc_channel_list_cb(int count, const void* payload);          // 8201
+int on_test_ipc_connection_cb(int count, const void* payload);           // 8202, 8227
+int on_set_ipc_network_cb(int count, const void* payload);               // 8205
+int on_get_ipc_network_batch_result_cb(int count, const void* payload);  // 8230
+int on_web_get_ipc_model_type_cb(int count, const void* payload);        // 7503
+int on_web_get_channels_model_cb(int count, const void* payload);        // 7505
+int on_web_get_motion_status_cb(int count, const void* payload);         // 8307
+int on_get_qt_cmd_result_cb(int length, const void* payload);            // 9002, 9003
 
-// Channel management: search, channel list, login tests, address changes, models,
-// motion state, console commands (camera_queries.cpp).
-extern const IpcAnswerTable kCameraQueryAnswers;
+inline constexpr IpcAnswerRoute kCameraQueryAnswers[] = {
+    {kReqSearch + kAnswerOffset, sizeof(SearchResultEntry), on_search_ipc_cb},
+    {kReqChannelList + kAnswerOffset, sizeof(ChannelListEntry), on_get_ipc_channel_list_cb},
+    {kReqLoginTest + kAnswerOffset, sizeof(int32_t), on_test_ipc_connection_cb},
+    {kReqWebLoginTest + kAnswerOffset, sizeof(int32_t), on_test_ipc_connection_cb},
+    {kReqNetworkChange + kAnswerOffset, sizeof(int32_t), on_set_ipc_network_cb},
+    {kReqNetworkBatchResult + kAnswerOffset, sizeof(BatchResultEntry),
+     on_get_ipc_network_batch_result_cb},
+    {kReqModelType + kAnswerOffset, sizeof(int32_t), on_web_get_ipc_model_type_cb},
+    {kReqChannelModels + kAnswerOffset, sizeof(ChannelModelEntry), on_web_get_channels_model_cb},
+    {kReqMotionState + kAnswerOffset, sizeof(MotionStateAnswer), on_web_get_motion_status_cb},
+    {kReqConsoleCommand + kAnswerOffset, 1, on_get_qt_cmd_result_cb},
+    {kAnsConsoleCommandAlt, 1, on_get_qt_cmd_result_cb},
+};
 
-// The module's tables in the order the callback walks them.
-std::span<const IpcAnswerTable* const> camera_answer_tables();
+// ---- The module ----------------------------------------------------------------------------
+
+using CameraRouter = IpcRouter<kCameraQueryAnswers>;
 
 // Routes one answer: ignores a null payload and types no table knows (nothing written,
-// the flag stays 0); otherwise runs the first matching row's handler with the record
-// count (payload length / the row's record size; 0 and a null payload for less than
-// one record).
+// the flag stays 0); otherwise runs the matching row's writer with the record count
+// (payload length / the row's record size; 0 and a null payload for less than one record).
 void on_camera_ipc_callback(void* context, const std::uint32_t* header_words, const void* payload);
+inline constexpr CoreLink kCameraCore{on_camera_ipc_callback};
+
+// Parameter types of the module's operation log records.
+inline constexpr int kLogParamAddChannel = 901;
+inline constexpr int kLogParamDeleteChannel = 902;
+inline constexpr int kLogParamChannel = 903;

@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "dvdb.h"
+#include "kind_store.h"
 #include "linkage.h"
-#include "record.h"
+#include "field_table.h"
 
 inline constexpr int kCameraProtocolOnvif = 0;
 inline constexpr int kCameraProtocolRtsp = 1;
@@ -62,12 +62,43 @@ static_assert(offsetof(CameraRecord, mac_addr) == 1252);
 static_assert(offsetof(CameraRecord, cleared) == 1376);
 static_assert(std::is_trivially_copyable_v<CameraRecord>);
 
-extern const RecordKind kCameraKind;
+// JSON keys are those of the add request; table order is the store's column order.
+inline constexpr FieldDesc kCameraFields[] = {
+    NVR_FIELD(CameraRecord, id, "id").range(0, kMaxChannels - 1),
+    NVR_FIELD(CameraRecord, enable, "enable").range(0, 1),
+    NVR_FIELD(CameraRecord, ipaddr, "ipAddr"),
+    NVR_FIELD(CameraRecord, manage_port, "managePort"),
+    NVR_FIELD(CameraRecord, model, "camProtocol").range(0, kCameraProtocolMax),
+    NVR_FIELD(CameraRecord, username, "userName"),
+    NVR_FIELD(CameraRecord, password, "password"),
+    NVR_FIELD(CameraRecord, transmit_protocol, "transmitProtocol").range(0, kTransmitProtocolMax),
+    NVR_FIELD(CameraRecord, enable_sub_stream, "enableSubStream"),
+    NVR_FIELD(CameraRecord, sync_time, "syncTime"),
+    NVR_FIELD(CameraRecord, main_rtsp_port, "mainRtspPort"),
+    NVR_FIELD(CameraRecord, sub_rtsp_port, "subRtspPort"),
+    NVR_FIELD(CameraRecord, main_source_path, "mainSourcePath"),
+    NVR_FIELD(CameraRecord, sub_source_path, "subSourcePath"),
+    NVR_FIELD(CameraRecord, mainrtspurl, "mainrtspurl"),
+    NVR_FIELD(CameraRecord, subrtspurl, "subrtspurl"),
+    NVR_FIELD(CameraRecord, mac_addr, "mac_addr"),
+    NVR_FIELD(CameraRecord, poechannel, "poechannel"),
+    NVR_FIELD(CameraRecord, physicalport, "physicalport"),
+    NVR_FIELD(CameraRecord, minorid, "minorid"),
+    NVR_FIELD(CameraRecord, ddns, "ddns"),
+    NVR_FIELD(CameraRecord, https_port, "httpsPort"),
+    NVR_FIELD(CameraRecord, record_stream, "recordStreamType").range(0, 2),
+    NVR_FIELD(CameraRecord, anr, "cameraAnr"),
+    NVR_FIELD(CameraRecord, slot_kind, nullptr),
+    NVR_FIELD(CameraRecord, cleared, nullptr),
+};
 
-// The channel's record (never-written channels read as factory defaults: disabled, ports
-// 80, 554 and 443). 0, or -1 for an id outside 0 to 63 or a store failure.
-int read_camera(const char* store, CameraRecord* rec, int id);
-// Stores rec at rec->id. 0, or -1 (nothing stored).
-int write_camera(const char* store, const CameraRecord* rec);
-// All 64 channels in id order (*count = 64 when capacity allows).
-int read_cameras(const char* store, CameraRecord* recs, int capacity, int* count);
+// Never-written channels read as factory defaults: disabled, ports 80, 554 and 443.
+void camera_defaults(void* record, RecordKey key);
+
+inline constexpr RecordKind kCameraKind{.name = "camera",
+                                        NVR_KIND_FIELDS(CameraRecord, kCameraFields),
+                                        .key = {"id", 0, kMaxChannels - 1},
+                                        .list_every_slot = true,
+                                        .defaults = camera_defaults};
+static_assert(record_kind_is_valid(kCameraKind));
+NVR_STORE_KIND(CameraRecord, kCameraKind);

@@ -1,6 +1,11 @@
 // Route table of the camera channels module. A null handler marks a path whose
 // handler is not built yet; it is served like an unknown path.
 #include "camera/camera_channels.h"
+#include "camera/camera_ipc.h"
+#include "camera/camera_record.h"
+#include "camera/ipc_catalog_record.h"
+#include "camera/osd_record.h"
+#include "camera/privacy_mask_record.h"
 #include "module_routes.h"
 
 namespace {
@@ -89,6 +94,12 @@ constexpr WebReq kRoutes[] = {
     {"/2082", nullptr},
 };
 
+constexpr const RecordKind* kKinds[] = {&kCameraKind, &kOsdKind, &kPrivacyMaskKind,
+                                        &kIpcProtocolKind, &kIpcModelKind};
+constexpr int kLogParams[] = {kLogParamAddChannel, kLogParamDeleteChannel, kLogParamChannel};
+
 }  // namespace
 
-extern const ModuleRoutes kCameraModule = {"camera", kRoutes, static_cast<int>(std::size(kRoutes))};
+extern const ModuleRoutes kCameraModule = {
+    "camera", kRoutes,    static_cast<int>(std::size(kRoutes)),
+    kKinds,   kLogParams, CameraRouter::kTables};

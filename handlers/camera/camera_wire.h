@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "record.h"
+#include "field_table.h"
 
 // ---- Message types ------------------------------------------------------------------------
 

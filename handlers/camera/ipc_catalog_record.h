@@ -8,7 +8,7 @@
 #include <type_traits>
 
 #include "dvdb.h"
-#include "record.h"
+#include "field_table.h"
 
 inline constexpr int kMaxIpcProtocols = 64;  // protocol ids 0 to 63
 inline constexpr int kMaxIpcModels = 1024;   // model ids 0 to 1023

@@ -7,8 +7,9 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "dvdb.h"
-#include "record.h"
+#include "kind_store.h"
+#include "linkage.h"
+#include "field_table.h"
 
 struct OsdRecord {
   int32_t channel;  // 0 to 63
@@ -31,16 +32,34 @@ static_assert(offsetof(OsdRecord, date_pos_x) == 88);
 static_assert(offsetof(OsdRecord, alpha) == 120);
 static_assert(std::is_trivially_copyable_v<OsdRecord>);
 
-extern const RecordKind kOsdKind;
+inline constexpr FieldDesc kOsdFields[] = {
+    NVR_FIELD(OsdRecord, channel, "camId").range(0, kMaxChannels - 1),
+    NVR_FIELD(OsdRecord, name, "camName"),
+    NVR_FIELD(OsdRecord, show_name, "showName").range(0, 1),
+    NVR_FIELD(OsdRecord, show_date, "showDate").range(0, 1),
+    NVR_FIELD(OsdRecord, show_week, "showWeek").range(0, 1),
+    NVR_FIELD(OsdRecord, date_format, "dateFormat").range(0, 3),
+    NVR_FIELD(OsdRecord, time_format, "timeFormat").range(0, 1),
+    NVR_FIELD(OsdRecord, date_pos_x, "datePosX"),
+    NVR_FIELD(OsdRecord, date_pos_y, "datePosY"),
+    NVR_FIELD(OsdRecord, name_pos_x, "namePosX"),
+    NVR_FIELD(OsdRecord, name_pos_y, "namePosY"),
+    NVR_FIELD(OsdRecord, alpha, "alpha").range(0, INT32_MAX),
+    NVR_FIELD(OsdRecord, reserved, nullptr),
+};
 
-// The channel's record; a channel never written reads with the name "CAM<channel + 1>"
-// and name and date shown. 0, or -1 for a channel outside 0 to 63 or a store failure.
-int read_osd(const char* store, OsdRecord* rec, int channel);
-// Stores rec at rec->channel. 0, or -1 (nothing stored).
-int write_osd(const char* store, const OsdRecord* rec);
-// All 64 channels in channel order (*count = 64 when capacity allows).
-int read_osds(const char* store, OsdRecord* recs, int capacity, int* count);
-// The channel's name alone into name[size] (cut to size - 1). 0, or -1 as read_osd (the
+// A channel never written reads with the name "CAM<channel + 1>" and name and date shown.
+void osd_defaults(void* record, RecordKey key);
+
+inline constexpr RecordKind kOsdKind{.name = "osd",
+                                     NVR_KIND_FIELDS(OsdRecord, kOsdFields),
+                                     .key = {"channel", 0, kMaxChannels - 1},
+                                     .list_every_slot = true,
+                                     .defaults = osd_defaults};
+static_assert(record_kind_is_valid(kOsdKind));
+NVR_STORE_KIND(OsdRecord, kOsdKind);
+
+// The channel's name alone into name[size] (cut to size - 1). 0, or -1 as its store_read (the
 // name is then empty).
 int read_osd_name(const char* store, int channel, char* name, std::size_t size);
 // "CAM<channel + 1>", the name of a channel never named and of a deleted one.

@@ -8,7 +8,7 @@
 #include <type_traits>
 
 #include "dvdb.h"
-#include "record.h"
+#include "field_table.h"
 
 inline constexpr int kPrivacyAreas = 24;
 

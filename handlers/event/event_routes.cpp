@@ -1,6 +1,8 @@
 // Route table of the event detection and linkage module. A null handler marks a path whose
 // handler is not built yet; it is served like an unknown path.
 #include "event/motion.h"
+#include "event/motion_record.h"
+#include "event/video_ipc.h"
 #include "module_routes.h"
 
 namespace {
@@ -117,6 +119,10 @@ constexpr WebReq kRoutes[] = {
     {"/6999", nullptr},
 };
 
+constexpr const RecordKind* kKinds[] = {&kMotionKind};
+constexpr int kLogParams[] = {kLogParamMotion};
+
 }  // namespace
 
-extern const ModuleRoutes kEventModule = {"event", kRoutes, static_cast<int>(std::size(kRoutes))};
+extern const ModuleRoutes kEventModule = {"event", kRoutes,    static_cast<int>(std::size(kRoutes)),
+                                          kKinds,  kLogParams, VideoRouter::kTables};

@@ -4,8 +4,6 @@
 // the camera's motion map ("/6098").
 #pragma once
 
-#include <optional>
-
 int on_get_movedetect_info(char* text);
 int OnGetMotionSchedule(char* text);
 int on_set_movedetect_info(char* text);
@@ -20,7 +18,3 @@ int on_set_move_others(char* text);
 // Writer of answer 8206: the first motion map record as JSON. -1 (nothing written) when
 // the answer holds no whole record.
 int on_get_motion_map_cb(int count, const void* payload);
-
-// A channel given as the whole request text ("12"; surrounding blanks allowed): 0 to 63,
-// or nothing.
-[[nodiscard]] std::optional<int> channel_from_text(const char* text);

@@ -9,7 +9,7 @@
 #include <type_traits>
 
 #include "core_channels.h"
-#include "record.h"
+#include "field_table.h"
 
 inline constexpr int kMotionMapRead = 3206;  // int32 channel; waits for 8206
 inline constexpr int kMotionMapAnswer = 8206;

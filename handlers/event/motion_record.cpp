@@ -7,30 +7,6 @@
 
 namespace {
 
-constexpr FieldDesc kMotionFields[] = {
-    NVR_FIELD(MotionRecord, chn, "chnid"),
-    NVR_FIELD(MotionRecord, enabled, "enable").range(0, 2),
-    NVR_FIELD(MotionRecord, sensitivity, "sensitivity").range(0, INT32_MAX),
-    NVR_FIELD(MotionRecord, trigger_mask, nullptr),
-    NVR_FIELD(MotionRecord, alarm_outputs, "triAlarms").range(0, INT32_MAX),
-    NVR_FIELD(MotionRecord, grid, "motionTable"),
-    NVR_FIELD(MotionRecord, interval, "interval").range(0, INT32_MAX),
-    NVR_FIELD(MotionRecord, full_day, "enableDV"),
-    NVR_FIELD(MotionRecord, tri_channels, "triChannels"),
-    NVR_FIELD(MotionRecord, email_enable, "email_enable"),
-    NVR_FIELD(MotionRecord, email_interval, "email_interval"),
-    NVR_FIELD(MotionRecord, tri_chn_alarm0, nullptr),
-    NVR_FIELD(MotionRecord, tri_chn_alarm1, nullptr),
-    NVR_FIELD(MotionRecord, ptz_interval, "ptz_interval"),
-    NVR_FIELD(MotionRecord, alarmout_interval, "alarmout_interval"),
-    NVR_FIELD(MotionRecord, white_interval, "white_interval"),
-    NVR_FIELD(MotionRecord, email_pic_enable, "email_pic_enable"),
-    NVR_FIELD(MotionRecord, tri_channels_pic, "tri_channels_pic"),
-    NVR_FIELD(MotionRecord, audio_id, "audioId"),
-    NVR_FIELD(MotionRecord, http_interval, "http_notification_interval"),
-    NVR_FIELD(MotionRecord, reserved, nullptr),
-};
-
 constexpr const char* kAudibleTable = "motion_audible_sche";
 
 constexpr LinkageSchedule kMotionSchedules[] = {
@@ -43,20 +19,10 @@ constexpr LinkageSchedule kMotionSchedules[] = {
 };
 
 // The keys of the full linkage save; "/6117" takes all but the last.
-constexpr JsonKeyMap kMotionSaveKeys[] = {
-    {"enabled", "enable"},
-    {"alarm_outputs", "triAlarms"},
-    {"interval", "interval"},
-    {"audio_id", "audioId"},
-    {"email_interval", "email_interval"},
-    {"email_pic_enable", "email_pic_enable"},
-    {"tri_channels_pic", "tri_channels_pic"},
-    {"ptz_interval", "ptz_interval"},
-    {"alarmout_interval", "alarmout_interval"},
-    {"white_interval", "white_interval"},
-    {"tri_channels", "triChannels"},
-    {"http_interval", "http_notification_interval"},
-};
+constexpr auto kMotionSaveKeys = pick_keys(
+    kMotionKind, {"enable", "triAlarms", "interval", "audioId", "email_interval",
+                  "email_pic_enable", "tri_channels_pic", "ptz_interval", "alarmout_interval",
+                  "white_interval", "triChannels", "http_notification_interval"});
 
 // "/6010", in its answer order.
 constexpr LinkageKey kMotionGetter[] = {
@@ -92,12 +58,6 @@ constexpr LinkageKey kMotionGetter[] = {
 
 }  // namespace
 
-constexpr RecordKind kMotionKind{.name = "motion",
-                                 NVR_KIND_FIELDS(MotionRecord, kMotionFields),
-                                 .key = {"chn", 0, kMaxChannels - 1},
-                                 .list_every_slot = true};
-static_assert(record_kind_is_valid(kMotionKind));
-
 constexpr EventLinkageDesc kMotionLinkage{
     .record = &kMotionKind,
     .schedules = kMotionSchedules,
@@ -105,34 +65,21 @@ constexpr EventLinkageDesc kMotionLinkage{
     .http_table = "motion_http_notification_params",
     .ptz_event_type = kMotionPtzEventType,
     .scalar_keys = kMotionSaveKeys,
-    .trigger_text_field = "tri_channels",
-    .trigger_mask_field = "trigger_mask",
-    .alarm_out_fields = {"tri_chn_alarm0", "tri_chn_alarm1"},
+    .trigger_text_field = field_named(kMotionKind, "tri_channels"),
+    .trigger_mask_field = field_named(kMotionKind, "trigger_mask"),
+    .alarm_out_fields = {field_named(kMotionKind, "tri_chn_alarm0"),
+                         field_named(kMotionKind, "tri_chn_alarm1")},
     .getter = kMotionGetter,
     .notice = {kMotionChanged, NoticeForm::kChannel},
     .copy_notice = {kMotionCopied, NoticeForm::kMask},
 };
+static_assert(event_linkage_desc_is_valid(kMotionLinkage));
 
 constexpr LinkageSaveScope kMotionActionScope{
-    .keys = std::span(kMotionSaveKeys).first(std::size(kMotionSaveKeys) - 1),
+    .keys = {&kMotionKind,
+             std::span(kMotionSaveKeys.keys).first(std::size(kMotionSaveKeys.keys) - 1)},
     .http = false,
     .ptz = false};
-
-int read_motion(const char* store, MotionRecord* rec, int channel) {
-  return store_read(store, kMotionKind, channel, rec);
-}
-
-int read_motions(const char* store, MotionRecord* recs, int capacity, int* count) {
-  return store_list(store, kMotionKind, recs, capacity, count);
-}
-
-int write_motion(const char* store, const MotionRecord* rec) {
-  return rec != nullptr ? store_write(store, kMotionKind, rec->chn, rec) : -1;
-}
-
-int copy_motions(const char* store, const MotionRecord* rec, uint64_t mask) {
-  return store_copy_mask(store, kMotionKind, rec, mask);
-}
 
 int write_motion_schedule(const char* store, const ScheduleBlock* block, int channel) {
   return write_schedule(store, kAudibleTable, channel, block);

@@ -9,8 +9,9 @@
 #include <type_traits>
 
 #include "event_linkage.h"
+#include "kind_store.h"
 #include "linkage.h"
-#include "record.h"
+#include "field_table.h"
 
 struct MotionRecord {
   int32_t chn;      // camera channel 0 to 63
@@ -46,7 +47,37 @@ static_assert(offsetof(MotionRecord, tri_channels_pic) == 620);
 static_assert(offsetof(MotionRecord, http_interval) == 692);
 static_assert(std::is_trivially_copyable_v<MotionRecord>);
 
-extern const RecordKind kMotionKind;
+inline constexpr FieldDesc kMotionFields[] = {
+    NVR_FIELD(MotionRecord, chn, "chnid"),
+    NVR_FIELD(MotionRecord, enabled, "enable").range(0, 2),
+    NVR_FIELD(MotionRecord, sensitivity, "sensitivity").range(0, INT32_MAX),
+    NVR_FIELD(MotionRecord, trigger_mask, nullptr),
+    NVR_FIELD(MotionRecord, alarm_outputs, "triAlarms").range(0, INT32_MAX),
+    NVR_FIELD(MotionRecord, grid, "motionTable"),
+    NVR_FIELD(MotionRecord, interval, "interval").range(0, INT32_MAX),
+    NVR_FIELD(MotionRecord, full_day, "enableDV"),
+    NVR_FIELD(MotionRecord, tri_channels, "triChannels"),
+    NVR_FIELD(MotionRecord, email_enable, "email_enable"),
+    NVR_FIELD(MotionRecord, email_interval, "email_interval"),
+    NVR_FIELD(MotionRecord, tri_chn_alarm0, nullptr),
+    NVR_FIELD(MotionRecord, tri_chn_alarm1, nullptr),
+    NVR_FIELD(MotionRecord, ptz_interval, "ptz_interval"),
+    NVR_FIELD(MotionRecord, alarmout_interval, "alarmout_interval"),
+    NVR_FIELD(MotionRecord, white_interval, "white_interval"),
+    NVR_FIELD(MotionRecord, email_pic_enable, "email_pic_enable"),
+    NVR_FIELD(MotionRecord, tri_channels_pic, "tri_channels_pic"),
+    NVR_FIELD(MotionRecord, audio_id, "audioId"),
+    NVR_FIELD(MotionRecord, http_interval, "http_notification_interval"),
+    NVR_FIELD(MotionRecord, reserved, nullptr),
+};
+
+inline constexpr RecordKind kMotionKind{.name = "motion",
+                                        NVR_KIND_FIELDS(MotionRecord, kMotionFields),
+                                        .key = {"chn", 0, kMaxChannels - 1},
+                                        .list_every_slot = true};
+static_assert(record_kind_is_valid(kMotionKind));
+NVR_STORE_KIND(MotionRecord, kMotionKind);
+
 extern const EventLinkageDesc kMotionLinkage;
 // The keys of "/6117": the full save's keys without "http_notification_interval".
 extern const LinkageSaveScope kMotionActionScope;
@@ -54,15 +85,6 @@ extern const LinkageSaveScope kMotionActionScope;
 inline constexpr int kMotionPtzEventType = 1;
 inline constexpr int kMotionChanged = 1403;  // int32 channel
 inline constexpr int kMotionCopied = 1410;   // channel mask
-
-// The motion record of one channel (never written: all zero but the channel).
-int read_motion(const char* store, MotionRecord* rec, int channel);
-// All 64 records in channel order; *count is the number filled (64 when capacity allows).
-int read_motions(const char* store, MotionRecord* recs, int capacity, int* count);
-// Stores the record under rec->chn.
-int write_motion(const char* store, const MotionRecord* rec);
-// Stores the record for every channel of the mask (each copy carries its own channel).
-int copy_motions(const char* store, const MotionRecord* rec, uint64_t mask);
 
 // The schedule of "/6011", "/6013" and "/6113": the motion audible schedule, so that what
 // the schedule pages write is what they read back.

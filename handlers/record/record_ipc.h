@@ -1,6 +1,6 @@
 // What the recording settings exchange with the core daemon: the request types, the
-// fixed-layout payloads and answers, the module's answer callback, and the small
-// helpers the record handlers share (channel texts and lists, notices, log records).
+// fixed-layout payloads and answers, the module's answer table and callback, its log
+// parameter codes, and the channel lists of its save requests.
 #pragma once
 
 #include <cstddef>
@@ -9,8 +9,10 @@
 #include <type_traits>
 
 #include "core_channels.h"
+#include "field_table.h"
+#include "handler_kit.h"
+#include "ipc_router.h"
 #include "linkage.h"
-#include "record.h"
 
 struct json_object;
 
@@ -70,10 +72,6 @@ static_assert(offsetof(RecordStreamsAnswer, secondary) == 256);
 static_assert(offsetof(RecordStreamsAnswer, size) == 512);
 static_assert(std::is_trivially_copyable_v<RecordStreamsAnswer>);
 
-// The record module's answer callback: routes 7285, 7286 and 8218 by the table in
-// record_ipc.cpp and ignores every other type and a missing payload.
-void on_record_ipc_callback(void* context, const std::uint32_t* header_words, const void* payload);
-
 // The specific answer callbacks (count: whole records in the payload). Each writes its
 // JSON response and sets g_callback_done to 1; 0 when it wrote, -1 when not (no data,
 // or the response was already claimed).
@@ -81,11 +79,26 @@ int on_set_record_anr_cb(int count, const void* payload);      // 7285 -> {"resp
 int on_get_record_support_cb(int count, const void* payload);  // 7286 -> {"chnid","support"}
 int on_get_record_primary_secondary_cb(int count, const void* payload);  // 8218
 
-// ---- Helpers of the record handlers ------------------------------------------------------
+// Every answer the record handlers wait for.
+inline constexpr IpcAnswerRoute kRecordAnswers[] = {
+    {kSetCameraAnrAnswer, sizeof(AnrAnswer), on_set_record_anr_cb},
+    {kGetRecordSupportAnswer, sizeof(RecordSupportAnswer), on_get_record_support_cb},
+    {kGetRecordStreamsAnswer, sizeof(RecordStreamsAnswer), on_get_record_primary_secondary_cb},
+};
+using RecordRouter = IpcRouter<kRecordAnswers>;
 
-// The channel of a request text: decimal digits only (surrounding white space allowed),
-// 0 to 63. Nothing for any other text, so "abc" or "3x" is no channel at all.
-[[nodiscard]] std::optional<int> parse_channel_text(const char* text);
+// The record module's answer callback: routes 7285, 7286 and 8218 and ignores every other
+// type and a missing payload.
+void on_record_ipc_callback(void* context, const std::uint32_t* header_words, const void* payload);
+inline constexpr CoreLink kRecordCore{on_record_ipc_callback};
+
+// Parameter types of the module's operation log records.
+inline constexpr int kLogParamRecordModes = 905;
+inline constexpr int kLogParamRecordParams = 906;
+inline constexpr int kLogParamRecordSchedule = 907;
+inline constexpr int kLogParamHoliday = 920;
+
+// ---- Helpers of the record handlers ------------------------------------------------------
 
 // The channels a save request lists: the first tree[count_key] elements of the array
 // tree[list_key] (never more than the array holds), each counted once, in request order.
@@ -96,18 +109,3 @@ struct ChannelSelection {
 };
 ChannelSelection read_channel_selection(json_object* tree, const char* list_key,
                                         const char* count_key);
-
-// Sends a notice that needs no answer.
-void send_record_notice(int type, const void* payload, int length);
-void send_record_mask_notice(int type, uint64_t mask);
-// Sends the operation log record of a parameter change (sub type 204) for the 0-based
-// channel (-1: none).
-void send_record_log(int param_type, int channel);
-// Writes `object` as the JSON response and releases it.
-void write_record_json(json_object* object);
-// Writes {key: [...]} with one object per record of `records` (count records of the
-// kind): every JSON key of the kind, or only those of `keys` when given.
-void write_record_list(const char* key, const RecordKind& kind, const void* records, int count,
-                       const JsonKeyMap* keys = nullptr, int key_count = 0);
-// The parsed request when it is JSON and passes `check`; null otherwise (nothing kept).
-json_object* parse_record_request(const char* text, bool (*check)(json_object*));

@@ -1,6 +1,8 @@
 // Route table of the recording schedules module.
 #include "module_routes.h"
 #include "record/record_handlers.h"
+#include "record/record_ipc.h"
+#include "record/record_store.h"
 
 namespace {
 
@@ -12,6 +14,12 @@ constexpr WebReq kRoutes[] = {
     {"/6046", on_get_record_support}, {"/6047", on_get_record_primary_secondary},
 };
 
+constexpr const RecordKind* kKinds[] = {&kHolidayKind, &kRecordSettingsKind, &kRecordScheduleKind};
+constexpr int kLogParams[] = {kLogParamRecordModes, kLogParamRecordParams, kLogParamRecordSchedule,
+                              kLogParamHoliday};
+
 }  // namespace
 
-extern const ModuleRoutes kRecordModule = {"record", kRoutes, static_cast<int>(std::size(kRoutes))};
+extern const ModuleRoutes kRecordModule = {
+    "record", kRoutes,    static_cast<int>(std::size(kRoutes)),
+    kKinds,   kLogParams, RecordRouter::kTables};

@@ -7,23 +7,22 @@
 #include <iterator>
 
 #include "cgi_json.h"
-#include "cgi_response.h"
 #include "record/record_handlers.h"
 #include "record/record_ipc.h"
 #include "record/record_store.h"
-#include "record_json.h"
+#include "field_json.h"
 
 namespace {
 
-constexpr int kLogParamRecordSchedule = 907;
-
 // A day row under the web's keys; "plans" carries the sections.
-constexpr JsonKeyMap kDayKeys[] = {
-    {"wholeDay", "wholedayEnable"},
-    {"wholeDayAction", "wholedayActionType"},
-    {"section", "plans"},
-};
-constexpr int kWholeDayKeyCount = 2;  // the first two of kDayKeys
+constexpr auto kDayKeys =
+    pick_renamed(kScheduleDayKind, {
+                                       {"wholeDay", "wholedayEnable"},
+                                       {"wholeDayAction", "wholedayActionType"},
+                                       {"section", "plans"},
+                                   });
+// The whole-day words alone: the first two of kDayKeys.
+constexpr FieldKeys kWholeDayKeys{&kScheduleDayKind, std::span(kDayKeys.keys).first(2)};
 
 json_object* array_member(json_object* object, const char* key) {
   json_object* value = nullptr;
@@ -42,7 +41,7 @@ void section_from_json(json_object* array, ScheduleSection* section) {
 }
 
 void day_from_json(json_object* object, ScheduleDay* day) {
-  (void)record_from_json_as(kScheduleDayKind, object, day, kDayKeys, kWholeDayKeyCount);
+  (void)record_from_json(kWholeDayKeys, object, day);
   if (day->wholeDay == 0) day->wholeDayAction = 0;  // only a whole-day row keeps its action
   json_object* plans = array_member(object, "plans");
   if (plans == nullptr) return;
@@ -66,8 +65,7 @@ json_object* get_record_schedule_json_object(const RecordSchedule* schedule) {
   json_object* days = json_object_new_array();
   for (const ScheduleDay& day : schedule->day) {
     json_object* object = json_object_new_object();
-    (void)record_to_json_as(kScheduleDayKind, &day, object, kDayKeys,
-                            static_cast<int>(std::size(kDayKeys)));
+    (void)record_to_json(kDayKeys, &day, object);
     json_object_array_add(days, object);
   }
   return days;
@@ -87,33 +85,31 @@ int get_record_schedule_by_json(json_object* tree, const char* key, RecordSchedu
 }
 
 int on_get_record_info(char* text) {
-  std::optional<int> channel = parse_channel_text(text);
+  std::optional<int> channel = channel_from_text(text);
   if (!channel) return -1;
   RecordSchedule schedule;
-  if (read_record_schedule(kStoreMain, &schedule, *channel) != 0) {
+  if (store_read(kStoreMain, *channel, &schedule) != 0) {
     cgi_error_to_webserver(kCgiJson);
     return -1;
   }
-  json_object* answer = json_object_new_object();
-  json_object_object_add(answer, "id", json_object_new_int(schedule.id));
-  json_object_object_add(answer, "schedule", get_record_schedule_json_object(&schedule));
-  write_record_json(answer);
+  Json answer(json_object_new_object());
+  json_object_object_add(answer.get(), "id", json_object_new_int(schedule.id));
+  json_object_object_add(answer.get(), "schedule", get_record_schedule_json_object(&schedule));
+  write_json(answer.get());
   return 0;
 }
 
 int on_set_record_info(char* text) {
-  json_object* tree = parse_record_request(text, check_record_info);
-  if (tree == nullptr) return -1;
+  Json tree = request_object(text);
+  if (tree == nullptr || !check_record_info(tree.get())) return -1;
   RecordSchedule schedule;
-  (void)get_record_schedule_by_json(tree, "schedule", &schedule);  // checked to be there
-  int mode = 0;
-  (void)on_cgi_get_int_from_json(tree, "recordplanmode", &mode);
-  const ChannelSelection selection = read_channel_selection(tree, "chnid", "cnt");
-  json_object_put(tree);
+  (void)get_record_schedule_by_json(tree.get(), "schedule", &schedule);  // checked to be there
+  const int mode = json_int(tree.get(), "recordplanmode").value_or(0);
+  const ChannelSelection selection = read_channel_selection(tree.get(), "chnid", "cnt");
 
   RecordSettings records[kMaxChannels];
   int count = 0;
-  if (read_records(kStoreMain, records, &count) != 0) {
+  if (store_list(kStoreMain, records, &count) != 0) {
     cgi_error_to_webserver(kCgiText);
     return -1;
   }
@@ -123,21 +119,21 @@ int on_set_record_info(char* text) {
     if (c < count && records[c].mode != mode) mode_mask |= uint64_t{1} << c;
   }
 
-  if (copy_record_schedules(kStoreMain, &schedule, selection.mask) != 0) {
+  if (store_copy_mask(kStoreMain, schedule, selection.mask) != 0) {
     cgi_error_to_webserver(kCgiText);
     return -1;
   }
   // The core follows whatever reached the store; success only when all of it did.
   const bool mode_stored =
       copy_table_column_int(kStoreMain, kRecordSettingsKind, "mode", mode, mode_mask, "id") == 0;
-  if (mode_stored) send_record_mask_notice(kRecordModeChanged, mode_mask);
-  send_record_mask_notice(kRecordScheduleCopied, selection.mask);
+  if (mode_stored) kRecordCore.notice_mask(kRecordModeChanged, mode_mask);
+  kRecordCore.notice_mask(kRecordScheduleCopied, selection.mask);
   if (!mode_stored) {
     cgi_error_to_webserver(kCgiText);
     return -1;
   }
   // The log names the last listed value, whether or not it was a channel.
-  send_record_log(kLogParamRecordSchedule, selection.last < INT_MAX ? selection.last : -1);
-  cgi_writeback_webserver(kCgiText, "OK");
+  kRecordCore.log(kLogParamRecordSchedule, selection.last < INT_MAX ? selection.last : -1);
+  write_ok();
   return 0;
 }

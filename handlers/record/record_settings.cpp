@@ -14,53 +14,32 @@
 #include "record/record_handlers.h"
 #include "record/record_ipc.h"
 #include "record/record_store.h"
-#include "record_json.h"
+#include "field_json.h"
 #include "web_utils.h"
 
 namespace {
 
-constexpr int kLogParamRecordModes = 905;
-constexpr int kLogParamRecordParams = 906;
 constexpr int kRtspProtocol = 1;  // cameras on a plain RTSP stream have no ANR
 
-constexpr JsonKeyMap kModeKeys[] = {{"id", "id"}, {"mode", "mode"}};
+constexpr auto kModeKeys = pick_keys(kRecordSettingsKind, {"id", "mode"});
+constexpr auto kModeOnly = pick_keys(kRecordSettingsKind, {"mode"});
 
 // "/6044" answers the record and camera fields interleaved, in this order.
-constexpr JsonKeyMap kParamKeysHead[] = {
-    {"id", "id"},
-    {"prev_record_on", "prevRecordOn"},
-    {"prev_record_duration", "prevRecordDuration"},
-    {"post_record_on", "postRecordOn"},
-    {"post_record_duration", "postRecordDuration"},
-    {"audio_enable", "audioEnable"},
-};
-constexpr JsonKeyMap kParamKeysStream[] = {{"record_stream", "recordStreamType"}};
-constexpr JsonKeyMap kParamKeysRetention[] = {{"record_exp_date", "recordExpDate"}};
-constexpr JsonKeyMap kParamKeysCamera[] = {
-    {"anr", "cameraAnr"},
-    {"enable", "camEnable"},
-    {"model", "camProtocol"},
-    {"poechannel", "poeChannel"},
-};
+constexpr auto kParamKeysHead =
+    pick_keys(kRecordSettingsKind, {"id", "prevRecordOn", "prevRecordDuration", "postRecordOn",
+                                    "postRecordDuration", "audioEnable"});
+constexpr auto kParamKeysStream = pick_keys(kCameraKind, {"recordStreamType"});
+constexpr auto kParamKeysRetention = pick_keys(kRecordSettingsKind, {"recordExpDate"});
+constexpr auto kParamKeysCamera = pick_renamed(kCameraKind, {{"anr", "cameraAnr"},
+                                                             {"enable", "camEnable"},
+                                                             {"model", "camProtocol"},
+                                                             {"poechannel", "poeChannel"}});
 
 // What "/6045" copies into each listed channel's record; a key the request leaves out
 // (the retention, typically) keeps the stored value.
-constexpr JsonKeyMap kParamSaveKeys[] = {
-    {"prev_record_on", "prevRecordOn"}, {"prev_record_duration", "prevRecordDuration"},
-    {"post_record_on", "postRecordOn"}, {"post_record_duration", "postRecordDuration"},
-    {"audio_enable", "audioEnable"},    {"record_exp_date", "recordExpDate"},
-};
-
-template <std::size_t N>
-int to_json(const RecordKind& kind, const void* record, json_object* object,
-            const JsonKeyMap (&keys)[N]) {
-  return record_to_json_as(kind, record, object, keys, static_cast<int>(N));
-}
-
-int max_cameras() {
-  int n = get_param_int(kStoreMain, "max_cameras", 32);
-  return n < 0 ? 0 : n > kMaxChannels ? kMaxChannels : n;
-}
+constexpr auto kParamSaveKeys =
+    pick_keys(kRecordSettingsKind, {"prevRecordOn", "prevRecordDuration", "postRecordOn",
+                                    "postRecordDuration", "audioEnable", "recordExpDate"});
 
 // check_record_mode_info for one element of "records": "id" 0 to 63 and "mode" 0 to 2.
 bool check_record_mode_info(json_object* element) {
@@ -71,16 +50,16 @@ bool check_record_mode_info(json_object* element) {
 
 // "cnt", "chnid" and "camAnr" present; the record fields present and in their ranges
 // (pre- and post-event switches and audio 0 or 1, pre-event duration not negative,
-// recorded stream 0 to 2).
+// recorded stream 0 to 2). Keys the page does not save are not looked at.
 bool check_record_params_info(json_object* tree) {
   static constexpr const char* kRequired[] = {"prevRecordOn", "prevRecordDuration", "postRecordOn",
                                               "postRecordDuration", "audioEnable"};
   static constexpr const char* kCameraRequired[] = {"recordStreamType"};
   for (const char* key : {"cnt", "chnid", "camAnr"})
     if (!json_object_object_get_ex(tree, key, nullptr)) return false;
-  return record_validate(kRecordSettingsKind, tree, kRequired,
-                         static_cast<int>(std::size(kRequired))) == 0 &&
-         record_validate(kCameraKind, tree, kCameraRequired, 1) == 0;
+  return record_validate(kParamSaveKeys, tree, kRequired, static_cast<int>(std::size(kRequired))) ==
+             0 &&
+         record_validate(kParamKeysStream, tree, kCameraRequired, 1) == 0;
 }
 
 // Whether the camera may take the ANR value: switching it off always, on only for an
@@ -96,26 +75,22 @@ bool anr_applies(const CameraRecord& camera, int anr) {
 int on_get_record_modes(char* /*text*/) {
   RecordSettings records[kMaxChannels];
   int count = 0;
-  if (read_records(kStoreMain, records, &count) != 0) {
+  if (store_list(kStoreMain, records, &count) != 0) {
     cgi_error_to_webserver(kCgiJson);
     return -1;
   }
   const int limit = max_cameras();
   const int shown = count < limit ? count : limit;
-  write_record_list("records", kRecordSettingsKind, records, shown, kModeKeys,
-                    static_cast<int>(std::size(kModeKeys)));
+  write_record_list("records", kModeKeys, records, shown);
   return 0;
 }
 
 int on_set_record_modes(char* text) {
-  json_object* tree = get_request_tokener_json_object(text);
-  json_object* list = nullptr;
+  Json tree(get_request_tokener_json_object(text));
+  json_object* list = json_member(tree.get(), "records");
   RecordSettings records[kMaxChannels];
   int count = 0;
-  if (tree == nullptr || !json_object_object_get_ex(tree, "records", &list) ||
-      !json_object_is_type(list, json_type_array) ||
-      read_records(kStoreMain, records, &count) != 0) {
-    if (tree != nullptr) json_object_put(tree);
+  if (!json_object_is_type(list, json_type_array) || store_list(kStoreMain, records, &count) != 0) {
     cgi_writeback_webserver(kCgiText, "ERROR");
     return -1;
   }
@@ -126,83 +101,78 @@ int on_set_record_modes(char* text) {
   bool valid = true;
   for (std::size_t i = 0; i < n && valid; ++i) {
     json_object* element = json_object_array_get_idx(list, i);
-    valid = check_record_mode_info(element) &&
-            record_from_json_as(kRecordSettingsKind, element, &records[i], &kModeKeys[1], 1) == 1;
+    valid =
+        check_record_mode_info(element) && record_from_json(kModeOnly, element, &records[i]) == 1;
   }
-  json_object_put(tree);
   if (!valid) {
     cgi_writeback_webserver(kCgiText, "ERROR");
     return -1;
   }
   std::size_t written = 0;
-  while (written < n && write_record(kStoreMain, &records[written]) == 0) ++written;
+  while (written < n && store_write(kStoreMain, records[written]) == 0) ++written;
   if (written == n) {
-    send_record_log(kLogParamRecordModes, -1);
-    cgi_writeback_webserver(kCgiText, "OK");
+    kRecordCore.log(kLogParamRecordModes, -1);
+    write_ok();
   } else {
     cgi_writeback_webserver(kCgiText, "ERROR");
   }
   // The core re-reads every channel that was stored.
-  for (std::size_t c = 0; c < written; ++c) {
-    const int32_t channel = static_cast<int32_t>(c);
-    send_record_notice(kRecordChannelChanged, &channel, sizeof channel);
-  }
+  for (std::size_t c = 0; c < written; ++c)
+    kRecordCore.notice(kRecordChannelChanged, static_cast<int32_t>(c));
   return written == n ? 0 : -1;
 }
 
 int on_get_record_params(char* text) {
-  std::optional<int> channel = parse_channel_text(text);
+  std::optional<int> channel = channel_from_text(text);
   if (!channel) return -1;
   RecordSettings record;
   CameraRecord camera;
-  if (read_record(kStoreMain, &record, *channel) != 0 ||
-      read_camera(kStoreMain, &camera, *channel) != 0) {
+  if (store_read(kStoreMain, *channel, &record) != 0 ||
+      store_read(kStoreMain, *channel, &camera) != 0) {
     cgi_error_to_webserver(kCgiJson);
     return -1;
   }
-  json_object* answer = json_object_new_object();
-  (void)to_json(kRecordSettingsKind, &record, answer, kParamKeysHead);
-  (void)to_json(kCameraKind, &camera, answer, kParamKeysStream);
-  (void)to_json(kRecordSettingsKind, &record, answer, kParamKeysRetention);
-  (void)to_json(kCameraKind, &camera, answer, kParamKeysCamera);
-  write_record_json(answer);
+  Json answer(json_object_new_object());
+  (void)record_to_json(kParamKeysHead, &record, answer.get());
+  (void)record_to_json(kParamKeysStream, &camera, answer.get());
+  (void)record_to_json(kParamKeysRetention, &record, answer.get());
+  (void)record_to_json(kParamKeysCamera, &camera, answer.get());
+  write_json(answer.get());
   return 0;
 }
 
 int on_set_record_params(char* text) {
-  json_object* tree = parse_record_request(text, check_record_params_info);
-  if (tree == nullptr) return -1;
+  Json tree = request_object(text);
+  if (tree == nullptr || !check_record_params_info(tree.get())) return -1;
   RecordSettings records[kMaxChannels];
   CameraRecord cameras[kMaxChannels];
   int record_count = 0, camera_count = 0;
-  if (read_records(kStoreMain, records, &record_count) != 0 ||
-      read_cameras(kStoreMain, cameras, kMaxChannels, &camera_count) != 0 ||
+  if (store_list(kStoreMain, records, &record_count) != 0 ||
+      store_list(kStoreMain, std::span(cameras, kMaxChannels), &camera_count) != 0 ||
       record_count < kMaxChannels || camera_count < kMaxChannels) {
-    json_object_put(tree);
     cgi_error_to_webserver(kCgiJson);
     return -1;
   }
-  int anr = 0, stream = 0;
-  (void)on_cgi_get_int_from_json(tree, "camAnr", &anr);
-  (void)on_cgi_get_int_from_json(tree, "recordStreamType", &stream);
-  const ChannelSelection selection = read_channel_selection(tree, "chnid", "cnt");
+  const int anr = json_int(tree.get(), "camAnr").value_or(0);
+  const int stream = json_int(tree.get(), "recordStreamType").value_or(0);
+  const ChannelSelection selection = read_channel_selection(tree.get(), "chnid", "cnt");
 
   AnrRequest anr_request{};
   anr_request.anr = anr;
   uint64_t anr_mask = 0, stream_mask = 0;
   for (int i = 0; i < selection.list.count; ++i) {
     const int c = selection.list.channel[i];
-    (void)record_from_json_as(kRecordSettingsKind, tree, &records[c], kParamSaveKeys,
-                              static_cast<int>(std::size(kParamSaveKeys)));
+    (void)record_from_json(kParamSaveKeys, tree.get(), &records[c]);
     if (cameras[c].record_stream != stream) stream_mask |= uint64_t{1} << c;
     if (anr_applies(cameras[c], anr)) {
       anr_mask |= uint64_t{1} << c;
       anr_request.list.channel[anr_request.list.count++] = c;
     }
   }
-  json_object_put(tree);
 
-  const bool records_stored = write_records(kStoreMain, records, selection.mask) == 0;
+  const bool records_stored =
+      store_write_selected(kStoreMain, std::span<const RecordSettings>(records), selection.mask) ==
+      0;
   const bool anr_stored =
       copy_table_column_int(kStoreMain, kCameraKind, "anr", anr, anr_mask, "id") == 0;
   const bool stream_stored = copy_table_column_int(kStoreMain, kCameraKind, "record_stream", stream,
@@ -210,25 +180,20 @@ int on_set_record_params(char* text) {
 
   // The core follows whatever reached the store; the log record and the cameras' answer
   // only when all of it did.
-  if (records_stored || stream_stored)
-    send_record_notice(kRecordParamsChanged, &selection.list, sizeof selection.list);
+  if (records_stored || stream_stored) kRecordCore.notice(kRecordParamsChanged, selection.list);
   if (!records_stored || !anr_stored || !stream_stored) {
-    if (anr_stored && anr_request.list.count > 0)
-      send_record_notice(kSetCameraAnr, &anr_request, sizeof anr_request);
+    if (anr_stored && anr_request.list.count > 0) kRecordCore.notice(kSetCameraAnr, anr_request);
     cgi_error_to_webserver(kCgiJson);
     return -1;
   }
-  send_record_log(kLogParamRecordParams, -1);
-  int rc =
-      cgi_start_ipc(on_record_ipc_callback, kSetCameraAnr, sizeof anr_request, &anr_request, 0);
-  if (g_callback_done == 0) cgi_error_to_webserver(kCgiJson);
-  cgi_stop_ipc(rc);
+  kRecordCore.log(kLogParamRecordParams, -1);
+  kRecordCore.query(kSetCameraAnr, anr_request, kCgiJson);
   return 0;
 }
 
 int on_set_record_anr_cb(int count, const void* payload) {
   std::optional<AnrAnswer> answer = ipc_record<AnrAnswer>(payload, count, 0);
-  if (!answer || !cgi_claim_response()) return -1;
+  if (!answer) return -1;
   // The count comes from the core: never past the 64 results the answer holds.
   const int results = answer->count < 0              ? 0
                       : answer->count > kMaxChannels ? kMaxChannels
@@ -239,7 +204,5 @@ int on_set_record_anr_cb(int count, const void* payload) {
   const int resp = answer->failed != 0 && results > 1 && any_failed ? -1 : 0;
   json_object* object = json_object_new_object();
   json_object_object_add(object, "resp", json_object_new_int(resp));
-  write_record_json(object);
-  g_callback_done = 1;
-  return 0;
+  return answer_json(object);
 }

@@ -1,17 +1,17 @@
 // The store records of the recording settings: holidays, the record settings of each
 // channel, the 48-section record schedules, and the few camera columns that the record
-// parameters page shows and changes. Each is a fixed layout plus one field table (in
-// record_store.cpp); the operations below are one-line wrappers over the generic store.
+// parameters page shows and changes. Each is a fixed layout, one field table and its kind,
+// bound to the typed store (kind_store.h): store_read(kStoreMain, channel, &settings).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
-#include "dvdb.h"
+#include "kind_store.h"
 #include "linkage.h"
 #include "camera/camera_record.h"
-#include "record.h"
+#include "field_table.h"
 
 // ---- Holidays --------------------------------------------------------------------------
 
@@ -38,12 +38,32 @@ static_assert(offsetof(HolidayRecord, enable) == 260);
 static_assert(offsetof(HolidayRecord, end_wday) == 304);
 static_assert(std::is_trivially_copyable_v<HolidayRecord>);
 
+// Table order is the order of a holiday in the holiday list answer.
+inline constexpr FieldDesc kHolidayFields[] = {
+    NVR_FIELD(HolidayRecord, id, "id").range(0, kMaxHolidays - 1),
+    NVR_FIELD(HolidayRecord, enable, "enable").range(0, 1),
+    NVR_FIELD(HolidayRecord, name, "name"),
+    NVR_FIELD(HolidayRecord, type, "type").range(0, INT32_MAX),
+    NVR_FIELD(HolidayRecord, start_year, "startYear"),
+    NVR_FIELD(HolidayRecord, start_mon, "startMon"),
+    NVR_FIELD(HolidayRecord, start_mday, "startMDay"),
+    NVR_FIELD(HolidayRecord, start_mweek, "startMWeek"),
+    NVR_FIELD(HolidayRecord, start_wday, "startWDay"),
+    NVR_FIELD(HolidayRecord, end_year, "endYear"),
+    NVR_FIELD(HolidayRecord, end_mon, "endMon"),
+    NVR_FIELD(HolidayRecord, end_mday, "endMDay"),
+    NVR_FIELD(HolidayRecord, end_mweek, "endMWeek"),
+    NVR_FIELD(HolidayRecord, end_wday, "endWDay"),
+};
+
 // Listed in slot order: index i of a list is holiday i, never-written slots read as
 // disabled holidays with empty fields.
-extern const RecordKind kHolidayKind;
-// Fills holidays[0..31]; *count = 32.
-int read_holidays(const char* store, HolidayRecord* holidays, int* count);
-int write_holiday(const char* store, const HolidayRecord* holiday);
+inline constexpr RecordKind kHolidayKind{.name = "holiday",
+                                         NVR_KIND_FIELDS(HolidayRecord, kHolidayFields),
+                                         .key = {"id", 0, kMaxHolidays - 1},
+                                         .list_every_slot = true};
+static_assert(record_kind_is_valid(kHolidayKind));
+NVR_STORE_KIND(HolidayRecord, kHolidayKind);
 
 // ---- Record settings ---------------------------------------------------------------------
 
@@ -63,15 +83,27 @@ struct RecordSettings {
 static_assert(sizeof(RecordSettings) == 72);
 static_assert(std::is_trivially_copyable_v<RecordSettings>);
 
+// The ranges are those the save requests check.
+inline constexpr FieldDesc kRecordSettingsFields[] = {
+    NVR_FIELD(RecordSettings, id, "id").range(0, kMaxChannels - 1),
+    NVR_FIELD(RecordSettings, mode, "mode").range(0, 2),
+    NVR_FIELD(RecordSettings, audio_enable, "audioEnable").range(0, 1),
+    NVR_FIELD(RecordSettings, prev_record_on, "prevRecordOn").range(0, 1),
+    NVR_FIELD(RecordSettings, prev_record_duration, "prevRecordDuration").range(0, INT32_MAX),
+    NVR_FIELD(RecordSettings, post_record_on, "postRecordOn").range(0, 1),
+    NVR_FIELD(RecordSettings, post_record_duration, "postRecordDuration"),
+    NVR_FIELD(RecordSettings, record_exp_date, "recordExpDate"),
+};
+
 // Store table "record", one record per channel 0 to 63, listed in channel order (index
 // i is channel i).
-extern const RecordKind kRecordSettingsKind;
-int read_record(const char* store, RecordSettings* record, int channel);
-// Fills records[0..63]; *count = 64.
-int read_records(const char* store, RecordSettings* records, int* count);
-int write_record(const char* store, const RecordSettings* record);
-// Stores records[c] for every channel c selected by the mask; -1 at the first failure.
-int write_records(const char* store, const RecordSettings* records, uint64_t mask);
+inline constexpr RecordKind kRecordSettingsKind{
+    .name = "record",
+    NVR_KIND_FIELDS(RecordSettings, kRecordSettingsFields),
+    .key = {"id", 0, kMaxChannels - 1},
+    .list_every_slot = true};
+static_assert(record_kind_is_valid(kRecordSettingsKind));
+NVR_STORE_KIND(RecordSettings, kRecordSettingsKind);
 
 // ---- Record schedules --------------------------------------------------------------------
 
@@ -85,10 +117,17 @@ static_assert(sizeof(RecordSchedule) == 26180);
 static_assert(offsetof(RecordSchedule, id) == sizeof(ScheduleBlock));
 static_assert(std::is_trivially_copyable_v<RecordSchedule>);
 
-extern const RecordKind kRecordScheduleKind;
-int read_record_schedule(const char* store, RecordSchedule* schedule, int channel);
-// Stores the schedule for every channel selected by the mask, in one transaction.
-int copy_record_schedules(const char* store, const RecordSchedule* schedule, uint64_t mask);
+inline constexpr FieldDesc kRecordScheduleFields[] = {
+    NVR_NESTED(RecordSchedule, day, nullptr, kScheduleDayKind),
+    NVR_FIELD(RecordSchedule, id, "id"),
+};
+
+inline constexpr RecordKind kRecordScheduleKind{
+    .name = "record_schedule",
+    NVR_KIND_FIELDS(RecordSchedule, kRecordScheduleFields),
+    .key = {"id", 0, kMaxChannels - 1}};
+static_assert(record_kind_is_valid(kRecordScheduleKind));
+NVR_STORE_KIND(RecordSchedule, kRecordScheduleKind);
 
 // ---- Camera columns ----------------------------------------------------------------------
 // Recording reads and changes a few columns of the camera record ("record_stream", "anr";

@@ -16,6 +16,7 @@
 
 #include "cgi.h"
 #include "cgi_ipc.h"
+#include "ipc_router.h"
 #include "cgi_json.h"
 #include "cgi_response.h"
 #include "cgi_utils.h"
@@ -23,7 +24,7 @@
 #include "dvstd.h"
 #include "loginfo.h"
 #include "nvr_root.h"
-#include "record_json.h"
+#include "field_json.h"
 #include "system/user_record.h"
 #include "web_utils.h"
 
@@ -36,12 +37,8 @@ constexpr const char* kLanguageFile = "/opt/app/www/webfile/json/languages.json"
 constexpr const char* kLanguageTemp = "/opt/app/www/webfile/json/languages_bak.json";
 constexpr const char* kLockFile = "/tmp/cgilockfile";
 
-int on_user_login_from_mail_cb(int count, const void* payload);
-
-constexpr IpcAnswerRoute kLoginAnswers[] = {
-    {kMailLinkAnswer, sizeof(int32_t), on_user_login_from_mail_cb},
-};
-constexpr dv_sock_callback on_login_ipc_callback = ipc_router<kLoginAnswers>;
+constexpr dv_sock_callback on_login_ipc_callback = LoginRouter::route;
+static_assert(kLoginAnswers[0].answer_type == kMailLinkAnswer);
 
 // Ensures the certificate folders exist (created when missing, like the board's start-up).
 void make_certificate_dirs() {
@@ -52,10 +49,11 @@ void make_certificate_dirs() {
 }
 
 // The login result: the account's type, -1 (no such account, wrong hash, free or empty
-// slot) or -2 (type 3 accounts may not log in).
+// slot) or -2 (type 3 accounts may not log in, whatever their stored hash).
 int login_result(const UserRecord& user, bool found, const char* md5) {
-  if (!found || user.enable == 0 || user.name[0] == '\0' || user.password[0] == '\0') return -1;
+  if (!found || user.enable == 0 || user.name[0] == '\0') return -1;
   if (user.type == 3) return -2;
+  if (user.password[0] == '\0') return -1;
   char stored[33];
   std::memcpy(stored, user.password, sizeof stored);
   stored[32] = '\0';
@@ -126,6 +124,8 @@ bool replace_file(const std::string& temp, const std::string& target, const char
   return ok;
 }
 
+}  // namespace
+
 int on_user_login_from_mail_cb(int count, const void* payload) {
   if (count < 1 || payload == nullptr || !cgi_claim_response()) return -1;
   int32_t verdict;
@@ -147,8 +147,6 @@ int on_user_login_from_mail_cb(int count, const void* payload) {
   g_callback_done = 1;
   return 0;
 }
-
-}  // namespace
 
 bool get_session_id(char (&out)[33]) {
   int filled = 0;
@@ -195,7 +193,7 @@ int on_user_login(char* text) {
   add_int(answer, "type", type);
   char session[33];
   if (type >= 0 && get_session_id(session)) {
-    record_to_json_as(kUserKind, &user, answer, kUserLoginKeys, kUserLoginKeyCount);
+    record_to_json(kUserLoginKeys, &user, answer);
     json_object_object_add(answer, "sessionId", json_object_new_string(session));
     add_int(answer, "failoverMode", get_param_int(kStoreMain, "failover_mode", 0));
     add_int(answer, "sameChannel", get_param_int(kStoreMain, "same_channel_exist", 0) == 2 ? 1 : 0);

@@ -3,11 +3,21 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+
+#include "cgi_ipc.h"
+#include "ipc_router.h"
 
 int on_user_login(char* text);
 int on_change_language(char* text);
 int on_user_logout(char* text);
 int on_user_login_from_mail(char* text);
+
+// 8504: the core's verdict on a notification mail's link; writes the guest login's answer.
+int on_user_login_from_mail_cb(int count, const void* payload);
+inline constexpr IpcAnswerRoute kLoginAnswers[] = {
+    {8504, sizeof(int32_t), on_user_login_from_mail_cb}};
+using LoginRouter = IpcRouter<kLoginAnswers>;
 
 // A new session identifier: 32 decimal digits from the kernel's random source, without
 // modulo bias. False when no random bytes could be had.

@@ -2,6 +2,7 @@
 // handler is not built yet; it is served like an unknown path.
 #include "module_routes.h"
 #include "system/login.h"
+#include "system/user_record.h"
 
 namespace {
 
@@ -71,6 +72,9 @@ constexpr WebReq kRoutes[] = {
     {"/ipc", nullptr},
 };
 
+constexpr const RecordKind* kKinds[] = {&kUserKind};
+
 }  // namespace
 
-extern const ModuleRoutes kSystemModule = {"system", kRoutes, static_cast<int>(std::size(kRoutes))};
+extern const ModuleRoutes kSystemModule = {"system", kRoutes, static_cast<int>(std::size(kRoutes)),
+                                           kKinds,   {},      LoginRouter::kTables};

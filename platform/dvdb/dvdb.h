@@ -38,7 +38,7 @@
 
 #include <cstdint>
 
-#include "record.h"
+#include "field_table.h"
 
 inline constexpr const char* kStoreMain = "/mnt/nand/app/dvdb.db";  // settings and parameters
 inline constexpr const char* kStoreAnpr = "/mnt/nand/app/anpr.db";  // licence-plate lists

@@ -30,19 +30,21 @@
 #include "dvstd.h"
 #include "md5.h"
 #include "nvr_root.h"
-#include "camera/camera_record.h"
 #include "camera/ipc_catalog_record.h"
-#include "camera/osd_record.h"
-#include "camera/privacy_mask_record.h"
-#include "record/record_store.h"
+#include "linkage.h"
 #include "system/user_record.h"
+#include "webres.h"
 
 namespace {
 
-// Every record kind the tool can show and seed. A module that declares a kind adds it here.
-const RecordKind* const kKinds[] = {&kUserKind,        &kCameraKind,         &kOsdKind,
-                                    &kPrivacyMaskKind, &kIpcProtocolKind,    &kIpcModelKind,
-                                    &kHolidayKind,     &kRecordSettingsKind, &kRecordScheduleKind};
+// Every record kind the tool can show and seed: the links' own and each module's, from the
+// modules' registries.
+std::vector<const RecordKind*> all_kinds() {
+  std::vector<const RecordKind*> kinds(std::begin(kLinkageKinds), std::end(kLinkageKinds));
+  for (const ModuleRoutes* module : kModuleRoutes)
+    kinds.insert(kinds.end(), module->kinds.begin(), module->kinds.end());
+  return kinds;
+}
 
 // Parameters of a factory-default recorder: the channel count and those read at login.
 struct DefaultParam {
@@ -257,10 +259,11 @@ int cmd_show(const char* store, const char* table) {
 }
 
 const RecordKind* find_kind(const char* name) {
-  for (const RecordKind* kind : kKinds)
+  const std::vector<const RecordKind*> kinds = all_kinds();
+  for (const RecordKind* kind : kinds)
     if (std::strcmp(kind->name, name) == 0) return kind;
   std::fprintf(stderr, "nvrdb: unknown record kind %s; known:", name);
-  for (const RecordKind* kind : kKinds) std::fprintf(stderr, " %s", kind->name);
+  for (const RecordKind* kind : kinds) std::fprintf(stderr, " %s", kind->name);
   std::fputs("\n", stderr);
   return nullptr;
 }
@@ -319,7 +322,7 @@ int cmd_user(const char* store, int argc, char** argv) {
   if (argc == 1 && std::strcmp(argv[0], "list") == 0) {
     std::vector<UserRecord> users(kMaxUsers);
     int count = 0;
-    if (read_users(store, users.data(), kMaxUsers, &count) != 0)
+    if (store_list(store, std::span(users.data(), kMaxUsers), &count) != 0)
       return failed("cannot read the accounts");
     for (int i = 0; i < count; ++i)
       if (users[i].enable != 0)

@@ -8,6 +8,7 @@
 
 #include "cgi.h"
 #include "cgi_ipc.h"
+#include "ipc_router.h"
 #include "support/answer_capture.h"
 
 namespace {
@@ -103,7 +104,7 @@ TEST(IpcRouteAnswer, RoutesByTypeWithRecordCount) {
     EXPECT_EQ(g_payload != nullptr, c.payload_passed);
   }
   // The dispatching callback made from the table behaves the same.
-  constexpr dv_sock_callback on_test_ipc_callback = ipc_router<kRoutes>;
+  constexpr dv_sock_callback on_test_ipc_callback = IpcRouter<kRoutes>::route;
   g_count = -1;
   auto h = header(8300, 64);
   on_test_ipc_callback(nullptr, h.data(), payload);

@@ -17,6 +17,7 @@
 #include "dvdb.h"
 #include "event_linkage.h"
 #include "linkage.h"
+#include "handler_kit.h"
 #include "web_utils.h"
 
 namespace {
@@ -41,8 +42,7 @@ constexpr LinkageSchedule kSchedules[] = {
     {"effective", "test_esche", ScheduleCodec::kStandard},
     {"audible", "test_audible", ScheduleCodec::kSecond},
 };
-constexpr JsonKeyMap kScalars[] = {
-    {"enable", "enable"}, {"interval", "interval"}, {"channels", "triChannels"}};
+constexpr auto kScalars = pick_keys(kTestEventKind, {"enable", "interval", "triChannels"});
 
 void rebuild_mask(void* record, json_object*) {
   auto* e = static_cast<TestEvent*>(record);
@@ -59,6 +59,7 @@ constexpr EventLinkageDesc kDesc{.record = &kTestEventKind,
                                  .ptz_event_type = 1,
                                  .scalar_keys = kScalars,
                                  .after_overlay = rebuild_mask};
+static_assert(event_linkage_desc_is_valid(kDesc));
 
 struct Json {
   explicit Json(const std::string& text) : tree(json_tokener_parse(text.c_str())) {}
@@ -233,10 +234,8 @@ constexpr LinkageSchedule kLinkSchedules[] = {
     {"audible", "link_audible", ScheduleCodec::kSecond},
     {"httpSche", "link_http_sche", ScheduleCodec::kStandard, true},
 };
-constexpr JsonKeyMap kLinkKeys[] = {{"enable", "enable"},
-                                    {"interval", "interval"},
-                                    {"channels", "triChannels"},
-                                    {"http_interval", "http_notification_interval"}};
+constexpr auto kLinkKeys =
+    pick_keys(kLinkEventKind, {"enable", "interval", "triChannels", "http_notification_interval"});
 // Not the table's order, and one field under another key.
 constexpr LinkageKey kLinkGetter[] = {
     {"camId", LinkageValue::kField, "chn"},
@@ -259,11 +258,13 @@ constexpr EventLinkageDesc kLinkDesc{.record = &kLinkEventKind,
                                      .http_table = "link_http",
                                      .ptz_event_type = 9,
                                      .scalar_keys = kLinkKeys,
-                                     .trigger_text_field = "channels",
-                                     .trigger_mask_field = "mask",
-                                     .alarm_out_fields = {"alarm0", "alarm1"},
+                                     .trigger_text_field = field_named(kLinkEventKind, "channels"),
+                                     .trigger_mask_field = field_named(kLinkEventKind, "mask"),
+                                     .alarm_out_fields = {field_named(kLinkEventKind, "alarm0"),
+                                                          field_named(kLinkEventKind, "alarm1")},
                                      .getter = kLinkGetter,
                                      .notice = {1412, NoticeForm::kChannelMask}};
+static_assert(event_linkage_desc_is_valid(kLinkDesc));
 
 std::string full_request(int ptz_channel) {
   return "{\"effective\":" + schedule() + ",\"audible\":" + schedule() +
@@ -344,7 +345,7 @@ TEST(EventLinkageDesc, AlarmOutTextsPresentReplaceTheirFieldOnly) {
 }
 
 TEST(EventLinkageDesc, ScopeWithoutHttpAndPtzLeavesThemAlone) {
-  constexpr JsonKeyMap kFew[] = {{"enable", "enable"}};
+  static constexpr auto kFew = pick_keys(kLinkEventKind, {"enable"});
   const LinkageSaveScope scope{.keys = kFew, .http = false, .ptz = false};
   Json req(full_request(8));
   LinkEvent rec{};
@@ -500,10 +501,10 @@ TEST(EventLinkageDesc, ChannelOfARequest) {
                {"j", std::nullopt},
                {"k", std::nullopt},
                {"z", std::nullopt}};
-  for (const auto& c : cases) EXPECT_EQ(linkage_channel_of(req.tree, c.key), c.want) << c.key;
+  for (const auto& c : cases) EXPECT_EQ(channel_from_json(req.tree, c.key), c.want) << c.key;
   Json array("[5]");
-  EXPECT_EQ(linkage_channel_of(array.tree, "a"), std::nullopt);
-  EXPECT_EQ(linkage_channel_of(nullptr, "a"), std::nullopt);
+  EXPECT_EQ(channel_from_json(array.tree, "a"), std::nullopt);
+  EXPECT_EQ(channel_from_json(nullptr, "a"), std::nullopt);
 }
 
 TEST(EventLinkageDesc, CoreChannelMaskLowWordFirst) {

@@ -88,8 +88,8 @@ json_object* body_json(const std::string& out) {
 
 TEST(CameraAnswerTables, EveryAnswerTypeHasOneRowAndARecordSize) {
   std::set<int> seen;
-  for (const IpcAnswerTable* table : camera_answer_tables()) {
-    for (const IpcAnswerRoute& row : *table) {
+  for (const IpcAnswerTable& table : CameraRouter::kTables) {
+    for (const IpcAnswerRoute& row : table) {
       EXPECT_TRUE(seen.insert(row.answer_type).second) << row.answer_type << " routed twice";
       EXPECT_GT(row.record_size, 0u) << row.answer_type;
       EXPECT_NE(row.handler, nullptr) << row.answer_type;
@@ -171,9 +171,9 @@ TEST_F(CameraAnswers, SearchShorterThanAnEntryFindsNothing) {
 
 TEST_F(CameraAnswers, ChannelListNamesFromTheStoreAndSkipsIdsOutsideIt) {
   OsdRecord osd;
-  ASSERT_EQ(read_osd(kStoreMain, &osd, 5), 0);
+  ASSERT_EQ(store_read(kStoreMain, 5, &osd), 0);
   std::snprintf(osd.name, sizeof osd.name, "Gate");
-  ASSERT_EQ(write_osd(kStoreMain, &osd), 0);
+  ASSERT_EQ(store_write(kStoreMain, osd), 0);
   std::string payload = channel_entry(5, "10.1.1.5") + channel_entry(64, "10.1.1.64") +
                         channel_entry(-1, "x") + channel_entry(6, "10.1.1.6");
   json_object* o = body_json(answer(8201, payload));
@@ -272,12 +272,13 @@ TEST_F(CameraAnswers, ModelTypeAndChannelModels) {
   EXPECT_EQ(answer(7505, std::string(163, '\0')), kJson + R"({status:"CGI ERROR"})");
 }
 
-TEST_F(CameraAnswers, BatchResultsSkipEmptyEntriesAndStopAtSixtyFour) {
+TEST_F(CameraAnswers, BatchResultsKeepEveryEntryAndStopAtSixtyFour) {
+  // An entry with an empty MAC text keeps its place: the page matches results by position.
   std::string entries =
       Bytes().text("aa:01", 48).i32(0).text("", 48).i32(9).text("aa:02", 48).i32(3).str();
-  EXPECT_EQ(
-      answer(8230, entries),
-      kJson + R"({ "IPC": [ { "mac": "aa:01", "result": 0 }, { "mac": "aa:02", "result": 3 } ] })");
+  EXPECT_EQ(answer(8230, entries),
+            kJson + R"({ "IPC": [ { "mac": "aa:01", "result": 0 }, { "mac": "", "result": 9 }, )"
+                    R"({ "mac": "aa:02", "result": 3 } ] })");
   std::string many;
   for (int i = 0; i < 80; ++i) many += Bytes().text("m" + std::to_string(i), 48).i32(i).str();
   json_object* o = body_json(answer(8230, many));

@@ -14,7 +14,7 @@ namespace {
 
 TEST(CameraRecord, NeverWrittenChannelsReadAsDisabledWithStandardPorts) {
   CameraRecord cam;
-  ASSERT_EQ(read_camera(kStoreMain, &cam, 12), 0);
+  ASSERT_EQ(store_read(kStoreMain, 12, &cam), 0);
   EXPECT_EQ(cam.id, 12);
   EXPECT_EQ(cam.enable, 0);
   EXPECT_EQ(cam.manage_port, 80);
@@ -26,17 +26,17 @@ TEST(CameraRecord, NeverWrittenChannelsReadAsDisabledWithStandardPorts) {
 
 TEST(CameraRecord, OnlyChannelsZeroToSixtyThreeAreStored) {
   CameraRecord cam;
-  EXPECT_EQ(read_camera(kStoreMain, &cam, 64), -1);
-  EXPECT_EQ(read_camera(kStoreMain, &cam, -1), -1);
-  ASSERT_EQ(read_camera(kStoreMain, &cam, 63), 0);
+  EXPECT_EQ(store_read(kStoreMain, 64, &cam), -1);
+  EXPECT_EQ(store_read(kStoreMain, -1, &cam), -1);
+  ASSERT_EQ(store_read(kStoreMain, 63, &cam), 0);
   std::snprintf(cam.ipaddr, sizeof cam.ipaddr, "10.9.9.9");
   cam.id = 64;
-  EXPECT_EQ(write_camera(kStoreMain, &cam), -1);
+  EXPECT_EQ(store_write(kStoreMain, cam), -1);
   cam.id = 63;
-  EXPECT_EQ(write_camera(kStoreMain, &cam), 0);
+  EXPECT_EQ(store_write(kStoreMain, cam), 0);
   std::vector<CameraRecord> all(kMaxChannels);
   int count = 0;
-  ASSERT_EQ(read_cameras(kStoreMain, all.data(), kMaxChannels, &count), 0);
+  ASSERT_EQ(store_list(kStoreMain, std::span(all.data(), kMaxChannels), &count), 0);
   EXPECT_EQ(count, kMaxChannels);
   EXPECT_STREQ(all[63].ipaddr, "10.9.9.9");
 }
@@ -50,15 +50,15 @@ TEST(CameraRecord, ColumnsReadByTheRecordingPages) {
 
 TEST(OsdRecord, ChannelNamesDefaultToCamAndTheirNumber) {
   OsdRecord osd;
-  ASSERT_EQ(read_osd(kStoreMain, &osd, 0), 0);
+  ASSERT_EQ(store_read(kStoreMain, 0, &osd), 0);
   EXPECT_STREQ(osd.name, "CAM1");
-  ASSERT_EQ(read_osd(kStoreMain, &osd, 63), 0);
+  ASSERT_EQ(store_read(kStoreMain, 63, &osd), 0);
   EXPECT_STREQ(osd.name, "CAM64");
-  EXPECT_EQ(read_osd(kStoreMain, &osd, 64), -1);
+  EXPECT_EQ(store_read(kStoreMain, 64, &osd), -1);
 
   std::memset(osd.name, 'x', sizeof osd.name);  // no terminating NUL in memory
   osd.channel = 9;
-  ASSERT_EQ(write_osd(kStoreMain, &osd), 0);
+  ASSERT_EQ(store_write(kStoreMain, osd), 0);
   char name[8];
   ASSERT_EQ(read_osd_name(kStoreMain, 9, name, sizeof name), 0);
   EXPECT_STREQ(name, "xxxxxxx");

@@ -419,10 +419,19 @@ TEST_F(Motion, ScheduleInfoStoresRecordAndScheduleAndSwitchesTheCamera) {
   EXPECT_EQ(got.text("audible"), schedule_out(4));
   EXPECT_EQ(got.text("email_interval"), "60");  // linkage untouched
 
+  // Without a schedule, the schedule is a part that was not sent: both notices all the same.
   ASSERT_EQ(post("/6113", R"({"camId":3,"enableDV":0})").out, kOk);
-  sent = take(2);
-  ASSERT_EQ(types_of(sent), (std::vector<std::uint32_t>{1403, 3212}));
-  EXPECT_EQ(bytes_of(sent[1]), le32(3) + le32(0) + channel_list({}));
+  sent = take(3);
+  ASSERT_EQ(types_of(sent), (std::vector<std::uint32_t>{1403, 1403, 3212}));
+  EXPECT_EQ(bytes_of(sent[2]), le32(3) + le32(0) + channel_list({}));
+  EXPECT_EQ(Json(linkage_of(3)).text("audible"), schedule_out(4));
+
+  // "/6013" without a schedule stores nothing, tells the core and answers "OK".
+  ASSERT_EQ(post("/6013", R"({"camId":3})").out, kOk);
+  sent = take(1);
+  ASSERT_EQ(types_of(sent), (std::vector<std::uint32_t>{1403}));
+  EXPECT_EQ(bytes_of(sent[0]), le32(3));
+  EXPECT_EQ(Json(linkage_of(3)).text("audible"), schedule_out(4));
 }
 
 // ---- "/6012": the basic settings -----------------------------------------------------------
@@ -658,7 +667,6 @@ TEST_F(Motion, BadChannelsAndBodies) {
       {"/6012", "not json", ""},
       {"/6013", R"({"camId":64,"schedule":[]})", ""},
       {"/6013", R"({"camId":-1,"schedule":[]})", ""},
-      {"/6013", R"({"camId":1})", ""},
       {"/6098", R"({"id":-1})", ""},
       {"/6098", R"({"id":64})", ""},
       {"/6098", R"({})", ""},
@@ -701,13 +709,19 @@ TEST_F(Motion, AFailedStoreWriteIsNotAnsweredOk) {
       {"/6117", R"({"chnid":1,"enable":2})", kJsonError},
       {"/6117", R"({"chnid":1,"audible":[]})", kJsonError},
       {"/6112", R"({"chnid":1,"dialog":{"enable":2},"copyCnt":1,"copyChn":[2]})", kTextError},
-      {"/6112", R"({"chnid":1,"copyCnt":1,"copyChn":[2]})", kTextError},
       {"/6113", R"({"camId":1,"enable":2})", kTextError},
       {"/6114", R"({"camId":1,"sensitivity":2})", kTextError},
       {"/6119", R"({"camId":1,"type":2,"triAlarms":1})", kTextError},
       {"/6013", "{\"camId\":1,\"schedule\":" + schedule(2) + "}", kTextError},
   };
   for (const auto& c : cases) EXPECT_EQ(post(c.path, c.body).out, c.out) << c.path << " " << c.body;
+  expect_nothing_sent();
+  // A copy whose record part fails still copies the other parts: the core is told of the
+  // copy (1410 for channel 2), and the answer is the error.
+  ASSERT_EQ(post("/6112", R"({"chnid":1,"copyCnt":1,"copyChn":[2]})").out, kTextError);
+  auto sent = take(1);
+  ASSERT_EQ(types_of(sent), (std::vector<std::uint32_t>{1410}));
+  EXPECT_EQ(bytes_of(sent[0]), le32(1u << 2) + le32(0));
   expect_nothing_sent();
   Json got(linkage_of(1));
   EXPECT_EQ(got.text("enable"), "1");

@@ -27,10 +27,10 @@ TEST(ParseChannelText, OnlyPlainNumbersOfAChannel) {
       {" ", -1},  {"+3", -1}, {"1 2", -1}, {"0x1", -1}, {"99999999999999999999", -1},
   };
   for (const auto& c : cases) {
-    std::optional<int> got = parse_channel_text(c.text);
+    std::optional<int> got = channel_from_text(c.text);
     EXPECT_EQ(got.value_or(-1), c.channel) << "'" << c.text << "'";
   }
-  EXPECT_FALSE(parse_channel_text(nullptr));
+  EXPECT_FALSE(channel_from_text(nullptr));
 }
 
 std::vector<int> channels_of(const ChannelSelection& s) {

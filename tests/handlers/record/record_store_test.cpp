@@ -33,14 +33,14 @@ TEST_F(RecordStore, CopyTableColumnIntSetsTheColumnOfTheSelectedChannelsOnly) {
   rec.record_exp_date = 30;
   for (int c : {1, 2}) {
     rec.id = c;
-    ASSERT_EQ(write_record(kStoreMain, &rec), 0);
+    ASSERT_EQ(store_write(kStoreMain, rec), 0);
   }
   ASSERT_EQ(
       copy_table_column_int(kStoreMain, kRecordSettingsKind, "mode", 2, bit(1) | bit(5), "id"), 0);
 
   RecordSettings all[kMaxChannels];
   int count = 0;
-  ASSERT_EQ(read_records(kStoreMain, all, &count), 0);
+  ASSERT_EQ(store_list(kStoreMain, all, &count), 0);
   ASSERT_EQ(count, kMaxChannels);
   EXPECT_EQ(all[1].mode, 2);
   EXPECT_EQ(all[1].audio_enable, 1);  // the other columns stay
@@ -71,7 +71,7 @@ TEST_F(RecordStore, CopyTableColumnIntRefusals) {
   // The refused holiday copy stored nothing, not even the holiday in range.
   HolidayRecord holidays[kMaxHolidays];
   int count = 0;
-  ASSERT_EQ(read_holidays(kStoreMain, holidays, &count), 0);
+  ASSERT_EQ(store_list(kStoreMain, holidays, &count), 0);
   EXPECT_EQ(holidays[1].enable, 0);
   EXPECT_EQ(copy_table_column_int(kStoreMain, kRecordSettingsKind, "mode", 1, 0, "id"), 0);
 }
@@ -79,15 +79,15 @@ TEST_F(RecordStore, CopyTableColumnIntRefusals) {
 // The camera table belongs to the camera pages; recording changes two of its columns.
 TEST_F(RecordStore, CameraColumnsChangeWithoutTouchingTheCamerasOtherColumns) {
   CameraRecord cam{};
-  ASSERT_EQ(read_camera(kStoreMain, &cam, 3), 0);
+  ASSERT_EQ(store_read(kStoreMain, 3, &cam), 0);
   std::strcpy(cam.ipaddr, "10.0.0.5");
   cam.record_stream = 2;
-  ASSERT_EQ(write_camera(kStoreMain, &cam), 0);
+  ASSERT_EQ(store_write(kStoreMain, cam), 0);
   ASSERT_EQ(copy_table_column_int(kStoreMain, kCameraKind, "anr", 1, bit(3), "id"), 0);
   ASSERT_EQ(copy_table_column_int(kStoreMain, kCameraKind, "record_stream", 1, bit(3), "id"), 0);
 
   CameraRecord back{};
-  ASSERT_EQ(read_camera(kStoreMain, &back, 3), 0);
+  ASSERT_EQ(store_read(kStoreMain, 3, &back), 0);
   EXPECT_EQ(back.id, 3);
   EXPECT_STREQ(back.ipaddr, "10.0.0.5");
   EXPECT_EQ(back.anr, 1);
@@ -103,10 +103,10 @@ TEST_F(RecordStore, RecordSchedulesKeepAll48SectionsAndNameTheirChannel) {
   last.action = 2;
   schedule->day[2].wholeDay = 1;
   schedule->day[2].wholeDayAction = 3;
-  ASSERT_EQ(copy_record_schedules(kStoreMain, schedule.get(), bit(2) | bit(63)), 0);
+  ASSERT_EQ(store_copy_mask(kStoreMain, *schedule, bit(2) | bit(63)), 0);
 
   auto back = std::make_unique<RecordSchedule>();
-  ASSERT_EQ(read_record_schedule(kStoreMain, back.get(), 63), 0);
+  ASSERT_EQ(store_read(kStoreMain, 63, back.get()), 0);
   EXPECT_EQ(back->id, 63);
   EXPECT_STREQ(back->day[7].section[47].start, "23:30");
   EXPECT_STREQ(back->day[7].section[47].end, "24:00");
@@ -114,19 +114,20 @@ TEST_F(RecordStore, RecordSchedulesKeepAll48SectionsAndNameTheirChannel) {
   EXPECT_EQ(back->day[2].wholeDay, 1);
   EXPECT_EQ(back->day[2].wholeDayAction, 3);
 
-  ASSERT_EQ(read_record_schedule(kStoreMain, back.get(), 3), 0);  // not in the mask
+  ASSERT_EQ(store_read(kStoreMain, 3, back.get()), 0);  // not in the mask
   EXPECT_EQ(back->id, 3);
   EXPECT_STREQ(back->day[7].section[47].start, "");
-  EXPECT_EQ(read_record_schedule(kStoreMain, back.get(), 64), -1);
+  EXPECT_EQ(store_read(kStoreMain, 64, back.get()), -1);
 }
 
 TEST_F(RecordStore, WriteRecordsStoresTheMaskedChannelsOnly) {
   RecordSettings all[kMaxChannels];
   int count = 0;
-  ASSERT_EQ(read_records(kStoreMain, all, &count), 0);
+  ASSERT_EQ(store_list(kStoreMain, all, &count), 0);
   for (auto& r : all) r.mode = 1;
-  ASSERT_EQ(write_records(kStoreMain, all, bit(0) | bit(63)), 0);
-  ASSERT_EQ(read_records(kStoreMain, all, &count), 0);
+  ASSERT_EQ(
+      store_write_selected(kStoreMain, std::span<const RecordSettings>(all), bit(0) | bit(63)), 0);
+  ASSERT_EQ(store_list(kStoreMain, all, &count), 0);
   for (int c = 0; c < kMaxChannels; ++c) EXPECT_EQ(all[c].mode, c == 0 || c == 63 ? 1 : 0) << c;
 }
 
@@ -135,13 +136,13 @@ TEST_F(RecordStore, HolidaysListEverySlotInIdOrder) {
   h.id = 31;
   std::strcpy(h.name, "New Year");
   h.enable = 1;
-  ASSERT_EQ(write_holiday(kStoreMain, &h), 0);
+  ASSERT_EQ(store_write(kStoreMain, h), 0);
   h.id = 32;
-  EXPECT_EQ(write_holiday(kStoreMain, &h), -1);
+  EXPECT_EQ(store_write(kStoreMain, h), -1);
 
   HolidayRecord holidays[kMaxHolidays];
   int count = 0;
-  ASSERT_EQ(read_holidays(kStoreMain, holidays, &count), 0);
+  ASSERT_EQ(store_list(kStoreMain, holidays, &count), 0);
   ASSERT_EQ(count, kMaxHolidays);
   for (int i = 0; i < kMaxHolidays; ++i) EXPECT_EQ(holidays[i].id, i);
   EXPECT_STREQ(holidays[31].name, "New Year");

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "record_json.h"
+#include "field_json.h"
 #include "support/store_fixture.h"
 #include "support/temp_root.h"
 
@@ -50,7 +50,7 @@ TEST(UserRecordKeysTest, TheAccountListAndTheLoginAnswerHaveTheirKeyOrders) {
   json_object_put(list);
 
   json_object* login = json_object_new_object();
-  ASSERT_EQ(record_to_json_as(kUserKind, &u, login, kUserLoginKeys, kUserLoginKeyCount), 0);
+  ASSERT_EQ(record_to_json(kUserLoginKeys, &u, login), 0);
   EXPECT_EQ(keys_of(login),
             "userName permission localLiveView localPlayback localRetrieve localSmartAnalysis "
             "localEvent localCamera localStorage localSettings localStatus localShutdown "
@@ -65,8 +65,8 @@ TEST_F(UserRecordTest, ReadByNameFindsTheAccountOrSetsIdToMinusOne) {
   UserRecord a = account("alice"), b = account("bob", 2);
   a.id = 3;
   b.id = 7;
-  ASSERT_EQ(write_user(store(), &a), 0);
-  ASSERT_EQ(write_user(store(), &b), 0);
+  ASSERT_EQ(store_write(store(), a), 0);
+  ASSERT_EQ(store_write(store(), b), 0);
   UserRecord u{};
   ASSERT_EQ(read_user_by_name(store(), "bob", &u), 0);
   EXPECT_EQ(u.id, 7);
@@ -90,7 +90,7 @@ TEST_F(UserRecordTest, AddFillsTheLowestFreeSlotAndReadUsersListsEverySlot) {
   EXPECT_EQ(id, 1);
   UserRecord freed{};
   freed.id = 0;
-  ASSERT_EQ(write_user(store(), &freed), 0);  // deleting: a zeroed record, enable 0
+  ASSERT_EQ(store_write(store(), freed), 0);  // deleting: a zeroed record, enable 0
   ASSERT_EQ(add_user(store(), &c, &id), 0);
   EXPECT_EQ(id, 0);
   EXPECT_EQ(c.id, 0);
@@ -102,7 +102,7 @@ TEST_F(UserRecordTest, AddFillsTheLowestFreeSlotAndReadUsersListsEverySlot) {
   ASSERT_EQ(read_user_count(store(), &count), 0);
   EXPECT_EQ(count, 2);
   std::vector<UserRecord> all(kMaxUsers + 1);
-  ASSERT_EQ(read_users(store(), all.data(), kMaxUsers, &count), 0);
+  ASSERT_EQ(store_list(store(), std::span(all.data(), kMaxUsers), &count), 0);
   EXPECT_EQ(count, kMaxUsers);
   EXPECT_STREQ(all[0].name, "c");
   EXPECT_STREQ(all[1].name, "b");
@@ -110,9 +110,9 @@ TEST_F(UserRecordTest, AddFillsTheLowestFreeSlotAndReadUsersListsEverySlot) {
   EXPECT_EQ(all[99].id, 99);
 
   UserRecord slot{};
-  ASSERT_EQ(read_user(store(), &slot, 1), 0);
+  ASSERT_EQ(store_read(store(), 1, &slot), 0);
   EXPECT_STREQ(slot.name, "b");
-  EXPECT_EQ(read_user(store(), &slot, 100), -1);
+  EXPECT_EQ(store_read(store(), 100, &slot), -1);
 }
 
 TEST_F(UserRecordTest, TheHundredAndFirstAccountIsRefused) {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <iterator>
 
-#include "record.h"
+#include "field_table.h"
 
 namespace sample {
 

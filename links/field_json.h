@@ -1,5 +1,5 @@
 // Conversion between store records and the web's JSON, driven by the kind's field table
-// (record.h): handlers never read or write a record's fields one by one.
+// (field_table.h): handlers never read or write a record's fields one by one.
 //
 // Conversion rules (json-c's): an integer field takes the value's integer (a text that
 // is not a number gives 0, a number in a text its value, a real is cut) saturated at the
@@ -8,7 +8,7 @@
 // elements ignored, missing ones left as they were).
 #pragma once
 
-#include "record.h"
+#include "field_table.h"
 
 struct json_object;
 
@@ -21,12 +21,10 @@ int record_from_json(const RecordKind& kind, json_object* object, void* record);
 // null or `object` is not a JSON object.
 int record_to_json(const RecordKind& kind, const void* record, json_object* object);
 
-// The same under other keys: exactly the fields of `map`, in its order, each under its
-// key (map entries that name no field are skipped and do not count).
-int record_from_json_as(const RecordKind& kind, json_object* object, void* record,
-                        const JsonKeyMap* map, int map_count);
-int record_to_json_as(const RecordKind& kind, const void* record, json_object* object,
-                      const JsonKeyMap* map, int map_count);
+// The same for a pick (pick_keys, pick_renamed): exactly its fields, in its order, each
+// under its key.
+int record_from_json(const FieldKeys& pick, json_object* object, void* record);
+int record_to_json(const FieldKeys& pick, const void* record, json_object* object);
 
 // Checks `object` before it is applied: every key in `required` is present, and every
 // present field key holds a value of the field's type (integers: a number, boolean, or a
@@ -35,5 +33,10 @@ int record_to_json_as(const RecordKind& kind, const void* record, json_object* o
 // field's range when it has one. 0 when it passes; -1 otherwise, with *bad_key (when
 // given) set to the first offending key.
 int record_validate(const RecordKind& kind, json_object* object,
+                    const char* const* required = nullptr, int required_count = 0,
+                    const char** bad_key = nullptr);
+// The same, looking only at the picked fields: a request's other keys, whatever they hold,
+// are not its check's business (pages post back whole objects a getter gave them).
+int record_validate(const FieldKeys& pick, json_object* object,
                     const char* const* required = nullptr, int required_count = 0,
                     const char** bad_key = nullptr);

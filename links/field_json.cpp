@@ -1,6 +1,6 @@
-// Record <-> web JSON over the shared field walker of record.h, plus validation and
-// the key maps of requests whose keys differ from the table's.
-#include "record_json.h"
+// Record <-> web JSON over the shared field walker of field_table.h, plus validation and
+// the picks of requests that take some fields, in their own order or under other keys.
+#include "field_json.h"
 
 #include <json-c/json.h>
 
@@ -103,47 +103,64 @@ int record_to_json(const RecordKind& kind, const void* record, json_object* obje
   return record_fields_to_json(kind, record, object, RecordNames::kJson);
 }
 
-int record_from_json_as(const RecordKind& kind, json_object* object, void* record,
-                        const JsonKeyMap* map, int map_count) {
-  if (record == nullptr || (map == nullptr && map_count > 0) ||
-      !json_object_is_type(object, json_type_object))
-    return -1;
+int record_from_json(const FieldKeys& pick, json_object* object, void* record) {
+  if (record == nullptr || !json_object_is_type(object, json_type_object)) return -1;
   int applied = 0;
-  for (int i = 0; i < map_count; ++i) {
-    const FieldDesc* f = map[i].field != nullptr ? record_find_field(kind, map[i].field) : nullptr;
+  for (const FieldKey& k : pick.keys) {
     json_object* value = nullptr;
-    if (f == nullptr || map[i].json_key == nullptr ||
-        !json_object_object_get_ex(object, map[i].json_key, &value))
-      continue;
-    if (field_from_json(*f, value, record, RecordNames::kJson)) ++applied;
+    if (!json_object_object_get_ex(object, k.json_key, &value)) continue;
+    if (field_from_json(*k.field, value, record, RecordNames::kJson)) ++applied;
   }
   return applied;
 }
 
-int record_to_json_as(const RecordKind& kind, const void* record, json_object* object,
-                      const JsonKeyMap* map, int map_count) {
-  if (record == nullptr || (map == nullptr && map_count > 0) ||
-      !json_object_is_type(object, json_type_object))
-    return -1;
-  for (int i = 0; i < map_count; ++i) {
-    const FieldDesc* f = map[i].field != nullptr ? record_find_field(kind, map[i].field) : nullptr;
-    if (f == nullptr || map[i].json_key == nullptr) continue;
-    json_object* value = field_to_json(*f, record, RecordNames::kJson);
-    if (value != nullptr) json_object_object_add(object, map[i].json_key, value);
+int record_to_json(const FieldKeys& pick, const void* record, json_object* object) {
+  if (record == nullptr || !json_object_is_type(object, json_type_object)) return -1;
+  for (const FieldKey& k : pick.keys) {
+    json_object* value = field_to_json(*k.field, record, RecordNames::kJson);
+    if (value != nullptr) json_object_object_add(object, k.json_key, value);
   }
   return 0;
 }
 
-int record_validate(const RecordKind& kind, json_object* object, const char* const* required,
-                    int required_count, const char** bad_key) {
-  if (bad_key != nullptr) *bad_key = nullptr;
-  if (!json_object_is_type(object, json_type_object)) return -1;
+namespace {
+
+[[nodiscard]] bool required_present(json_object* object, const char* const* required,
+                                    int required_count, const char** bad_key) {
   for (int i = 0; i < required_count && required != nullptr; ++i) {
     if (required[i] == nullptr) continue;
     if (!json_object_object_get_ex(object, required[i], nullptr)) {
       if (bad_key != nullptr) *bad_key = required[i];
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int record_validate(const RecordKind& kind, json_object* object, const char* const* required,
+                    int required_count, const char** bad_key) {
+  if (bad_key != nullptr) *bad_key = nullptr;
+  if (!json_object_is_type(object, json_type_object) ||
+      !required_present(object, required, required_count, bad_key))
+    return -1;
+  return object_ok(kind, object, bad_key) ? 0 : -1;
+}
+
+int record_validate(const FieldKeys& pick, json_object* object, const char* const* required,
+                    int required_count, const char** bad_key) {
+  if (bad_key != nullptr) *bad_key = nullptr;
+  if (!json_object_is_type(object, json_type_object) ||
+      !required_present(object, required, required_count, bad_key))
+    return -1;
+  for (const FieldKey& k : pick.keys) {
+    json_object* value = nullptr;
+    if (!json_object_object_get_ex(object, k.json_key, &value)) continue;
+    if (!value_ok(*k.field, value)) {
+      if (bad_key != nullptr) *bad_key = k.json_key;
       return -1;
     }
   }
-  return object_ok(kind, object, bad_key) ? 0 : -1;
+  return 0;
 }

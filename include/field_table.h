@@ -1,4 +1,5 @@
-// Record kinds: a fixed-layout struct described once by a table of its fields.
+// Field tables and record kinds: a fixed-layout struct described once by a table of its
+// fields. (Not to be confused with the recording module, handlers/record/.)
 //
 // The settings store persists a record field by field under the field names of the
 // table, and webcgi converts it to and from the web's JSON under the JSON keys of the
@@ -24,6 +25,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <span>
 #include <string_view>
 #include <type_traits>
 
@@ -316,6 +318,10 @@ const void* field_nested_element(const FieldDesc& f, const void* record, uint32_
 // Returns false when the text does not convert.
 [[nodiscard]] bool field_set_from_text(const FieldDesc& f, void* record, std::string_view text);
 
+// The key a record is stored under: the values of its key fields (0 for a key column that
+// is no field of the record).
+RecordKey record_key_of(const RecordKind& kind, const void* record);
+
 // Zeroes the record, applies the kind's defaults and sets the key fields.
 void record_reset(const RecordKind& kind, void* record, RecordKey key);
 
@@ -347,3 +353,82 @@ int record_fields_to_json(const RecordKind& kind, const void* record, json_objec
 // `object` is not a JSON object.
 int record_fields_from_json(const RecordKind& kind, json_object* object, void* record,
                             RecordNames names);
+
+// ---- Picking fields by their JSON keys, checked when the code is built -------------------
+//
+// A handler that answers or takes only some fields of a kind, or takes them in another order,
+// names their JSON keys once:
+//
+//   constexpr auto kModeKeys = pick_keys(kRecordSettingsKind, {"id", "mode"});
+//   record_to_json(kModeKeys, &record, object);
+//
+// A key that names no field of the kind stops the build at the declaration. A real rename
+// (the answer's key differs from the table's) is a JsonKeyMap picked the same way, checked
+// against the field names:
+//
+//   constexpr auto kLoginKeys = pick_renamed(kUserKind, {{"name", "userName"}});
+
+// One picked field and the JSON key it goes by.
+struct FieldKey {
+  const FieldDesc* field;
+  const char* json_key;
+};
+
+// A pick, whatever its length: what the conversions take.
+struct FieldKeys {
+  const RecordKind* kind = nullptr;
+  std::span<const FieldKey> keys = {};
+};
+
+template <std::size_t N>
+struct FieldPick {
+  const RecordKind* kind;
+  FieldKey keys[N];
+  constexpr operator FieldKeys() const { return {kind, keys}; }
+};
+
+namespace record_detail {
+
+// Reached only at compile time when a pick is wrong (see void nested_kind_does_not_match_member).
+void json_key_names_no_field_of_the_kind();
+void field_name_names_no_field_of_the_kind();
+
+consteval const FieldDesc* field_with_json_key(const RecordKind& kind, const char* key) {
+  for (int i = 0; i < kind.field_count; ++i)
+    if (same_name(kind.fields[i].json_key, key)) return &kind.fields[i];
+  json_key_names_no_field_of_the_kind();
+  return nullptr;
+}
+
+consteval const FieldDesc* field_with_name(const RecordKind& kind, const char* name) {
+  for (int i = 0; i < kind.field_count; ++i)
+    if (same_name(kind.fields[i].name, name)) return &kind.fields[i];
+  field_name_names_no_field_of_the_kind();
+  return nullptr;
+}
+
+}  // namespace record_detail
+
+// The fields whose JSON keys are `keys`, in that order.
+template <std::size_t N>
+consteval FieldPick<N> pick_keys(const RecordKind& kind, const char* const (&keys)[N]) {
+  FieldPick<N> pick{&kind, {}};
+  for (std::size_t i = 0; i < N; ++i)
+    pick.keys[i] = {record_detail::field_with_json_key(kind, keys[i]), keys[i]};
+  return pick;
+}
+
+// The fields named by `map`, each under the map's JSON key, in the map's order.
+template <std::size_t N>
+consteval FieldPick<N> pick_renamed(const RecordKind& kind, const JsonKeyMap (&map)[N]) {
+  FieldPick<N> pick{&kind, {}};
+  for (std::size_t i = 0; i < N; ++i)
+    pick.keys[i] = {record_detail::field_with_name(kind, map[i].field), map[i].json_key};
+  return pick;
+}
+
+// The field named `name` of the kind, checked when built (for descriptions that name a
+// field, such as an event kind's trigger text).
+consteval const FieldDesc* field_named(const RecordKind& kind, const char* name) {
+  return record_detail::field_with_name(kind, name);
+}

@@ -1,6 +1,6 @@
 // Field tables: compile-time checks of declarations, saturating integer access, bounded
 // texts and the text forms nvrdb accepts.
-#include "record.h"
+#include "field_table.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Field access and JSON conversion for record kinds (see record.h). Both the store and
 // webcgi's JSON conversion walk field tables through these functions, so a record reads
 // the same way from a store column as from a request.
-#include "record.h"
+#include "field_table.h"
 
 #include <json-c/json.h>
 
@@ -368,4 +368,12 @@ int record_fields_from_json(const RecordKind& kind, json_object* object, void* r
     if (field_from_json(f, value, record, names)) ++applied;
   }
   return applied;
+}
+
+RecordKey record_key_of(const RecordKind& kind, const void* record) {
+  auto key_value = [&](const KeyColumn& key) -> int64_t {
+    const FieldDesc* f = key.column != nullptr ? record_find_field(kind, key.column) : nullptr;
+    return f != nullptr && record != nullptr ? field_get_int(*f, record) : 0;
+  };
+  return RecordKey(key_value(kind.key), key_value(kind.key2));
 }

@@ -1,0 +1,207 @@
+// The handler kit (see handler_kit.h).
+#include "handler_kit.h"
+
+#include <json-c/json.h>
+
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+
+#include "cgi_ipc.h"
+#include "cgi_json.h"
+#include "core_channels.h"
+#include "dvdb.h"
+#include "dvstd.h"
+#include "field_json.h"
+#include "loginfo.h"
+#include "web_utils.h"
+
+namespace {
+
+constexpr int kDefaultMaxCameras = 32;
+
+bool is_space(char c) {
+  return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// A whole decimal number in [begin, end) within 0..63, or nothing.
+std::optional<int> channel_digits(const char* begin, const char* end) {
+  if (begin == end) return std::nullopt;
+  int channel = -1;
+  auto [stop, ec] = std::from_chars(begin, end, channel);
+  if (ec != std::errc() || stop != end || !channel_valid(channel)) return std::nullopt;
+  return channel;
+}
+
+}  // namespace
+
+void JsonPut::operator()(json_object* object) const {
+  json_object_put(object);
+}
+
+json_object* json_member(json_object* object, const char* key) {
+  json_object* value = nullptr;
+  if (object == nullptr || key == nullptr || !json_object_is_type(object, json_type_object))
+    return nullptr;
+  return json_object_object_get_ex(object, key, &value) ? value : nullptr;
+}
+
+Json request_object(const char* text) {
+  Json tree(get_request_tokener_json_object(text));
+  if (tree != nullptr && !json_object_is_type(tree.get(), json_type_object)) tree.reset();
+  return tree;
+}
+
+Json request_checked(const char* text, const RecordKind& kind,
+                     std::initializer_list<const char*> required) {
+  Json tree = request_object(text);
+  if (tree == nullptr) return tree;
+  const char* bad = nullptr;
+  if (record_validate(kind, tree.get(), required.begin(), static_cast<int>(required.size()),
+                      &bad) != 0) {
+    std::fprintf(stderr, "webcgi: request refused: \"%s\" missing or out of range\n",
+                 bad != nullptr ? bad : "?");
+    tree.reset();
+  }
+  return tree;
+}
+
+std::optional<int> json_int(json_object* object, const char* key) {
+  int value = 0;
+  if (on_cgi_get_int_from_json(object, key, &value) != 0) return std::nullopt;
+  return value;
+}
+
+bool json_int_in(json_object* object, const char* key, int lo, int hi) {
+  auto value = json_int(object, key);
+  return value && *value >= lo && *value <= hi;
+}
+
+bool json_text_nonempty(json_object* object, const char* key) {
+  char first[2] = "";
+  return on_cgi_get_string_from_json(object, key, first, sizeof first) == 0 && first[0] != '\0';
+}
+
+std::optional<int> channel_from_text(const char* text) {
+  if (text == nullptr) return std::nullopt;
+  const char* begin = text;
+  while (is_space(*begin)) ++begin;
+  const char* end = begin;
+  while (*end >= '0' && *end <= '9') ++end;
+  const char* rest = end;
+  while (is_space(*rest)) ++rest;
+  if (*rest != '\0') return std::nullopt;
+  return channel_digits(begin, end);
+}
+
+std::optional<int> channel_from_json(json_object* tree, const char* key) {
+  json_object* v = json_member(tree, key);
+  if (v == nullptr) return std::nullopt;
+  if (json_object_is_type(v, json_type_int)) {
+    int64_t n = json_object_get_int64(v);
+    if (!channel_valid(n)) return std::nullopt;
+    return static_cast<int>(n);
+  }
+  if (!json_object_is_type(v, json_type_string)) return std::nullopt;
+  // A text holding a whole number, as strtoll reads it: leading white space and a sign
+  // allowed, nothing after the digits.
+  const char* s = json_object_get_string(v);
+  char* end = nullptr;
+  errno = 0;
+  long long n = std::strtoll(s, &end, 10);
+  if (end == s || *end != '\0' || errno != 0 || !channel_valid(n)) return std::nullopt;
+  return static_cast<int>(n);
+}
+
+int max_cameras() {
+  int n = get_param_int(kStoreMain, "max_cameras", kDefaultMaxCameras);
+  return n < 0 ? 0 : n > kMaxChannels ? kMaxChannels : n;
+}
+
+void write_json(json_object* object) {
+  if (object != nullptr) cgi_writeback_webserver(kCgiJson, json_object_to_json_string(object));
+}
+
+void write_ok() {
+  cgi_writeback_webserver(kCgiText, "OK");
+}
+
+namespace {
+
+template <class Kinds>
+void write_list(const char* key, const Kinds& kinds, uint32_t size, const void* records,
+                int count) {
+  Json list(json_object_new_array());
+  const auto* bytes = static_cast<const unsigned char*>(records);
+  for (int i = 0; i < count && records != nullptr; ++i) {
+    json_object* object = json_object_new_object();
+    (void)record_to_json(kinds, bytes + static_cast<std::size_t>(i) * size, object);
+    json_object_array_add(list.get(), object);
+  }
+  Json answer(json_object_new_object());
+  json_object_object_add(answer.get(), key, list.release());
+  write_json(answer.get());
+}
+
+}  // namespace
+
+void write_record_list(const char* key, const RecordKind& kind, const void* records, int count) {
+  write_list(key, kind, kind.size, records, count);
+}
+
+void write_record_list(const char* key, const FieldKeys& pick, const void* records, int count) {
+  write_list(key, pick, pick.kind->size, records, count);
+}
+
+int answer_json(json_object* object, int flag) {
+  Json owned(object);
+  if (object == nullptr || !cgi_claim_response()) return -1;
+  cgi_writeback_webserver(kCgiJson, json_object_to_json_string(object));
+  g_callback_done = flag;
+  return 0;
+}
+
+int answer_text(const char* text, int flag) {
+  return answer_body(kCgiText, text, flag);
+}
+
+int answer_body(int kind, const char* body, int flag) {
+  if (!cgi_claim_response()) return -1;
+  cgi_writeback_webserver(kind, body);
+  g_callback_done = flag;
+  return 0;
+}
+
+int answer_error(int kind) {
+  if (!cgi_claim_response()) return -1;
+  cgi_error_to_webserver(kind);
+  g_callback_done = 1;
+  return 0;
+}
+
+int CoreLink::query(int type, const void* payload, int length, int error_kind) const {
+  int rc = cgi_start_ipc(callback, type, length, payload, 0);
+  int done = g_callback_done;
+  if (done == 0 && error_kind >= 0) cgi_error_to_webserver(error_kind);
+  cgi_stop_ipc(rc);
+  return done;
+}
+
+void CoreLink::notice(int type, const void* payload, int length) const {
+  int rc = cgi_start_ipc(callback, type, length, payload, 1);
+  cgi_stop_ipc(rc);
+}
+
+void CoreLink::notice_mask(int type, uint64_t mask) const {
+  notice(type, core_channel_mask(mask));
+}
+
+void CoreLink::log(int param_type, int channel) const {
+  cgi_send_log(callback, cgi_make_log(kLogSubParameter, param_type, channel));
+}
+
+void CoreLink::log_mask(int param_type, int channel, uint64_t mask) const {
+  cgi_send_log_mask(callback, cgi_make_log(kLogSubParameter, param_type, channel), mask);
+}
