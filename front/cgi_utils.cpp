@@ -3,7 +3,6 @@
 #include "cgi_utils.h"
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,34 +16,11 @@
 #include <vector>
 
 #include "nvr_root.h"
-
-extern char** environ;
+#include "nvr_shell.h"
 
 int web_system(const char* command) {
-  if (command == nullptr) return -1;
-  ShellCommand sc = nvr_shell_command(command);
-
-  std::vector<std::string> env_store;
-  std::vector<char*> envp;
-  for (char** e = environ; *e != nullptr; ++e) {
-    if (!sc.path_env.empty() && std::strncmp(*e, "PATH=", 5) == 0) continue;
-    envp.push_back(*e);
-  }
-  if (!sc.path_env.empty()) {
-    env_store.push_back("PATH=" + sc.path_env);
-    envp.push_back(env_store.back().data());
-  }
-  envp.push_back(nullptr);
-
-  char sh[] = "/bin/sh", dash_c[] = "-c";
-  char* argv[] = {sh, dash_c, sc.command.data(), nullptr};
-  pid_t pid;
-  if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv, envp.data()) != 0) return -1;
-  int status;
-  while (waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return -1;
-  }
-  if (WIFSIGNALED(status)) return -1;
+  int status = nvr_shell_run(command);
+  if (status == -1 || WIFSIGNALED(status)) return -1;
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
   return 0;
 }

@@ -3,8 +3,8 @@
 #pragma once
 
 // Runs `command` through /bin/sh and waits: 0 when the shell exited with 0, -1 when it
-// could not start, was killed by a signal or exited non-zero. Programs are resolved
-// under NVR_ROOT (see nvr_root.h). Never pass request text into `command` unchecked.
+// could not start, was killed by a signal or exited non-zero. The command is kept inside
+// NVR_ROOT (see nvr_shell.h). Never pass request text into `command` unchecked.
 int web_system(const char* command);
 
 // Opens (creating) `path` and takes a blocking exclusive whole-file lock; returns the

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "mtd.h"
-#include "upd_root.h"
+#include "nvr_root.h"
 
 namespace {
 
@@ -268,7 +268,7 @@ int env_init() {
   env_deinit();
   for (const EnvDevice& copy : kEnvDevices) {
     struct stat st;
-    if (stat(upd_path(copy.path).c_str(), &st) != 0) {
+    if (stat(nvr_path(copy.path).c_str(), &st) != 0) {
       std::fprintf(stderr, "Cannot access MTD device %s: %s\n", copy.path, error_text());
       return -1;
     }

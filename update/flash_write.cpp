@@ -19,8 +19,8 @@
 #include "crc32.h"
 #include "file_io.h"
 #include "mtd.h"
+#include "nvr_root.h"
 #include "shell.h"
-#include "upd_root.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ bool valid_device_path(std::string_view path) {
 }
 
 [[nodiscard]] bool read_proc_mtd(std::string* text) {
-  int fd = ::open(upd_path(kProcMtd).c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = ::open(nvr_path(kProcMtd).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   std::vector<uint8_t> buffer(kProcMtdMax);
   ssize_t n = read_full(fd, buffer.data(), buffer.size());
@@ -118,7 +118,7 @@ std::string_view device_of_line(std::string_view line, std::string_view name) {
 // a power cut, and syncing the host's disk would only make every install (and every cut
 // point of a power-cut sweep) wait for it.
 void flush_file_systems() {
-  if (!upd_emulated()) ::sync();
+  if (!nvr_emulated()) ::sync();
 }
 
 // Records the written content in the partition's environment record, then flushes.
@@ -435,7 +435,7 @@ int spi_flash_write_file(const char* image_path, const WritePlanEntry& entry,
 
 int clean_memory_and_sync() {
   // What "echo 3 > /proc/sys/vm/drop_caches" does, without a shell.
-  int fd = ::open(upd_path("/proc/sys/vm/drop_caches").c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  int fd = ::open(nvr_path("/proc/sys/vm/drop_caches").c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
   static const uint8_t kDropAll[] = {'3', '\n'};
   bool dropped = fd >= 0 && write_all(fd, kDropAll, sizeof kDropAll);
   if (fd >= 0 && ::close(fd) != 0) dropped = false;

@@ -18,8 +18,8 @@
 
 #include "boot_info.h"
 #include "bootenv.h"
+#include "nvr_root.h"
 #include "partition_table.h"
-#include "upd_root.h"
 #include "update_run.h"
 #include "upfw_image.h"
 #include "upfw_log.h"
@@ -286,7 +286,7 @@ int main(int argc, char** argv) {
   }
 
   // The default is the system's path; a path given by the caller is used as given.
-  std::string image = upd_path(kDefaultImage);
+  std::string image = nvr_path(kDefaultImage);
   if (argc - optind == 1) {
     // Refused rather than cut: a cut path would name another file.
     if (std::strlen(argv[optind]) >= kImagePathSize) {

@@ -15,9 +15,9 @@
 
 #include "file_io.h"
 #include "flash_write.h"
+#include "nvr_root.h"
 #include "partition_table.h"
 #include "shell.h"
-#include "upd_root.h"
 #include "upfw_image.h"
 #include "verify.h"
 #include "version.h"
@@ -89,7 +89,7 @@ char* digit_after(char* text, const char* mark) {
 // The filesystem copy the running kernel mounted: '1', '2', or 0 when the command line
 // names none (a network root). False after a message when it cannot be read.
 [[nodiscard]] bool running_filesystem(char* digit) {
-  int fd = ::open(upd_path(kProcCmdline).c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = ::open(nvr_path(kProcCmdline).c_str(), O_RDONLY | O_CLOEXEC);
   std::string text(kProcCmdlineMax, '\0');
   ssize_t n = fd >= 0 ? read_full(fd, reinterpret_cast<uint8_t*>(text.data()), text.size()) : -1;
   if (fd >= 0) ::close(fd);

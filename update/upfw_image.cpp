@@ -15,7 +15,7 @@
 
 #include "crc32.h"
 #include "file_io.h"
-#include "upd_root.h"
+#include "nvr_root.h"
 #include "version.h"
 
 namespace {
@@ -107,7 +107,7 @@ int extract_record(int image_fd, const ImageRecord& record, const char* target, 
     std::fprintf(stderr, "Please check outfile\n");
     return -1;
   }
-  int out = create_target(upd_path(target));
+  int out = create_target(nvr_path(target));
   if (out < 0) {
     std::perror(target);
     return -1;
@@ -358,10 +358,10 @@ int UPFW_analysis_img(const char* path, int mode) {
 ImageBuildSpec build_tree_spec() {
   ImageBuildSpec spec;
   for (size_t i = 0; i < kImageRecordCount; ++i) {
-    if (kImageSlots[i].source[0] != '\0') spec.sources[i] = upd_path(kImageSlots[i].source);
+    if (kImageSlots[i].source[0] != '\0') spec.sources[i] = nvr_path(kImageSlots[i].source);
     spec.versions[i] = kImageSlots[i].version;
   }
-  spec.output = upd_path(kImageBuildOutput);
+  spec.output = nvr_path(kImageBuildOutput);
   spec.output_name = kImageBuildOutput;
   spec.pad_sources_in_place = true;
   return spec;

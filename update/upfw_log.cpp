@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "upd_root.h"
+#include "nvr_root.h"
 
 namespace {
 constexpr char kResultFile[] = "/mnt/nand/upfw.log";
@@ -16,7 +16,7 @@ constexpr size_t kMaxText = 255;
 }  // namespace
 
 int UPFW_log(int code, const char* text) {
-  int fd = ::open(upd_path(kResultFile).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  int fd = ::open(nvr_path(kResultFile).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) {
     std::perror("open /mnt/nand/upfw.log");
     return -1;

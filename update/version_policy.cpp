@@ -12,8 +12,8 @@
 
 #include "file_io.h"
 #include "hwid.h"
+#include "nvr_root.h"
 #include "shell.h"
-#include "upd_root.h"
 #include "upfw_image.h"
 #include "version.h"
 
@@ -72,12 +72,12 @@ constexpr PolicyRule kRules[] = {
 
 bool system_file_exists(const char* path) {
   struct stat st;
-  return ::stat(upd_path(path).c_str(), &st) == 0;
+  return ::stat(nvr_path(path).c_str(), &st) == 0;
 }
 
 // Creates the marker, or refreshes its time when it exists, as touch(1) does.
 void touch_marker(const char* path) {
-  int fd = ::open(upd_path(path).c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666);
+  int fd = ::open(nvr_path(path).c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666);
   if (fd < 0 || futimens(fd, nullptr) != 0) std::perror(path);
   if (fd >= 0) ::close(fd);
 }

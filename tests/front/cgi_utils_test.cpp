@@ -52,28 +52,6 @@ TEST(WebSystem, ProgramsAreFoundOnlyUnderTheRoot) {
   EXPECT_EQ(access(b.c_str(), F_OK), 0);
 }
 
-TEST(ShellCommand, Rewriting) {
-  const std::string root = nvr_root();
-  ASSERT_FALSE(root.empty());
-  const struct {
-    const char* in;
-    std::string out;
-  } cases[] = {
-      {"reboot", "reboot"},
-      {"/usr/sbin/flash_eraseall /dev/mtd3", root + "/usr/sbin/flash_eraseall /dev/mtd3"},
-      {"  /www/webmonitor &", "  " + root + "/www/webmonitor &"},
-      {"/bin/mv a b", "/bin/mv a b"},
-      {"/opt/bin/mv a b", root + "/opt/bin/mv a b"},
-  };
-  for (const auto& c : cases) {
-    ShellCommand sc = nvr_shell_command(c.in);
-    EXPECT_EQ(sc.command, c.out) << c.in;
-    EXPECT_EQ(sc.path_env,
-              root + "/bin:" + root + "/sbin:" + root + "/usr/bin:" + root + "/usr/sbin");
-  }
-  EXPECT_NE(nvr_shell_command("tar -xf x").command.find("/tar -xf x"), std::string::npos);
-}
-
 TEST(Paths, ResolvedUnderTheRoot) {
   std::string root = nvr_root();
   EXPECT_EQ(nvr_path("/mnt/nand/x"), root + "/mnt/nand/x");

@@ -21,7 +21,7 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-// One root for the whole binary: NVR_ROOT is read once per process.
+// One root for the whole binary, named in NVR_ROOT on first use.
 const nvrtest::TempRoot& root() {
   static nvrtest::TempRoot r;
   static bool set = setenv("NVR_ROOT", r.path().c_str(), 1) == 0;

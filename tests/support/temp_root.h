@@ -26,9 +26,9 @@ class TempRoot {
   std::string path_;
 };
 
-// One TempRoot for the whole test process, named in NVR_ROOT on first use. Code that
-// reads NVR_ROOT once per process (nvr_root(), the store) sees this folder for every
-// test of the process, so tests keep apart by using their own file names inside it.
+// One TempRoot for the whole test process, named in NVR_ROOT on first use. Code under
+// test (nvr_path(), the store) resolves its paths in this folder for every test of the
+// process from then on, so tests keep apart by using their own file names inside it.
 TempRoot& process_temp_root();
 
 }  // namespace nvrtest

@@ -18,8 +18,8 @@
 #include "capture.h"
 #include "flash_model.h"
 #include "image_bytes.h"
+#include "nvr_root.h"
 #include "recorder_fixture.h"
-#include "upd_root.h"
 
 namespace {
 
@@ -313,7 +313,7 @@ bool write_with_power_cut(const std::string& img, const WritePlanEntry& e, uint6
       _exit(3);
     BootRecords records;
     records.record_partition = [](void*, size_t, uint32_t, uint32_t, uint32_t) {
-      std::FILE* f = std::fopen(upd_path("/tmp/recorded").c_str(), "w");
+      std::FILE* f = std::fopen(nvr_path("/tmp/recorded").c_str(), "w");
       if (f != nullptr) std::fclose(f);
       return 0;
     };

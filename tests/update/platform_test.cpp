@@ -14,10 +14,11 @@
 #include "hwid.h"
 #include "layout.h"
 #include "mtd.h"
+#include "nvr_root.h"
+#include "nvr_shell.h"
 #include "shell.h"
 #include "support/process.h"
 #include "support/temp_root.h"
-#include "upd_root.h"
 
 namespace {
 
@@ -38,15 +39,15 @@ class PlatformTest : public ::testing::Test {
 };
 
 TEST_F(PlatformTest, RootResolution) {
-  EXPECT_TRUE(upd_emulated());
-  EXPECT_EQ(upd_path("/dev/mtd1"), root_.path() + "/dev/mtd1");
-  EXPECT_EQ(upd_path("relative/x"), "relative/x");
+  EXPECT_TRUE(nvr_emulated());
+  EXPECT_EQ(nvr_path("/dev/mtd1"), root_.path() + "/dev/mtd1");
+  EXPECT_EQ(nvr_path("relative/x"), "relative/x");
   setenv("NVR_ROOT", (root_.path() + "///").c_str(), 1);
-  EXPECT_EQ(upd_root(), root_.path());
+  EXPECT_EQ(nvr_root(), root_.path());
   for (const char* board : {"", "/"}) {
     setenv("NVR_ROOT", board, 1);
-    EXPECT_FALSE(upd_emulated()) << board;
-    EXPECT_EQ(upd_path("/dev/mtd1"), "/dev/mtd1");
+    EXPECT_FALSE(nvr_emulated()) << board;
+    EXPECT_EQ(nvr_path("/dev/mtd1"), "/dev/mtd1");
   }
 }
 
@@ -116,8 +117,8 @@ TEST_F(PlatformTest, EnvironmentDeviceIsLockedUntilUnlocked) {
 TEST_F(PlatformTest, EmulationNeverOpensAnythingButRegularFilesUnderAFolderOfItsOwn) {
   // The host's root reached through dot segments.
   setenv("NVR_ROOT", "/tmp/..", 1);
-  EXPECT_TRUE(upd_emulated());
-  EXPECT_TRUE(upd_root_is_host());
+  EXPECT_TRUE(nvr_emulated());
+  EXPECT_TRUE(nvr_root_is_host());
   errno = 0;
   EXPECT_EQ(mtd_open("/dev/null", O_RDONLY), -1);
   EXPECT_EQ(errno, EPERM);
@@ -137,18 +138,18 @@ TEST_F(PlatformTest, CommandsAreKeptInsideTheRoot) {
     std::string expected;
   };
   const Case cases[] = {
-      {"cat /proc/mtd | grep ker1 \n", "cat " + r + "/proc/mtd | grep ker1"},
-      {"/usr/sbin/flash_eraseall /dev/mtd4 ", r + "/usr/sbin/flash_eraseall " + r + "/dev/mtd4"},
+      {"cat /proc/mtd | grep ker1 \n", "cat " + r + "/proc/mtd | grep ker1 \n"},
+      {"/usr/sbin/flash_eraseall /dev/mtd4 ", r + "/usr/sbin/flash_eraseall " + r + "/dev/mtd4 "},
       {"echo 3 > /proc/sys/vm/drop_caches", "echo 3 > " + r + "/proc/sys/vm/drop_caches"},
       {"echo 3 >/proc/sys/vm/drop_caches", "echo 3 >" + r + "/proc/sys/vm/drop_caches"},
       {"reboot", r + "/sbin/reboot"},
-      {"sync; reboot -f", "sync ; " + r + "/sbin/reboot -f"},
+      {"sync; reboot -f", "sync; " + r + "/sbin/reboot -f"},
       {"dvchip_update", r + "/usr/bin/dvchip_update"},
       {"tcpdump -i eth0", r + "/bin/tcpdump -i eth0"},  // not in the root: not found
   };
-  for (const Case& c : cases) EXPECT_EQ(upd_shell_command(c.command), c.expected) << c.command;
+  for (const Case& c : cases) EXPECT_EQ(nvr_shell_command(c.command), c.expected) << c.command;
   unsetenv("NVR_ROOT");
-  EXPECT_EQ(upd_shell_command("reboot"), "reboot");
+  EXPECT_EQ(nvr_shell_command("reboot"), "reboot");
 }
 
 TEST_F(PlatformTest, StandInProgramsRecordTheirCalls) {

@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "board.h"
-#include "upd_root.h"
+#include "nvr_root.h"
 
 namespace {
 
@@ -109,15 +109,15 @@ int real_poe_id() {
 }  // namespace
 
 int hw_read_phy_id() {
-  if (!upd_emulated()) return kBoardBuild ? real_phy_id() : -1;
+  if (!nvr_emulated()) return kBoardBuild ? real_phy_id() : -1;
   flashsim::BoardSettings board;
-  if (!flashsim::load_board_settings(upd_root(), &board) || !board.has_phy_id) return -1;
+  if (!flashsim::load_board_settings(nvr_root(), &board) || !board.has_phy_id) return -1;
   return board.phy_id;
 }
 
 int hw_read_poe_id() {
-  if (!upd_emulated()) return kBoardBuild ? real_poe_id() : 0;
+  if (!nvr_emulated()) return kBoardBuild ? real_poe_id() : 0;
   flashsim::BoardSettings board;
-  if (!flashsim::load_board_settings(upd_root(), &board) || !board.has_poe_id) return 0;
+  if (!flashsim::load_board_settings(nvr_root(), &board) || !board.has_poe_id) return 0;
   return board.poe_id;
 }

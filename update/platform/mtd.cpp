@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "flash_model.h"
-#include "upd_root.h"
+#include "nvr_root.h"
 
 namespace {
 
@@ -40,12 +40,12 @@ int mtd_open(const char* device, int flags) {
     errno = EFAULT;
     return -1;
   }
-  if (!upd_emulated()) return ::open(device, flags | O_CLOEXEC);
-  if (upd_root_is_host()) {
+  if (!nvr_emulated()) return ::open(device, flags | O_CLOEXEC);
+  if (nvr_root_is_host()) {
     errno = EPERM;
     return -1;
   }
-  std::unique_ptr<flashsim::FlashDevice> dev = flashsim::FlashDevice::open(upd_path(device), flags);
+  std::unique_ptr<flashsim::FlashDevice> dev = flashsim::FlashDevice::open(nvr_path(device), flags);
   if (!dev) return -1;
   int fd = dev->fd();
   emulated_devices()[fd] = std::move(dev);
