@@ -17,6 +17,12 @@ int on_set_record_params(char* text);
 int on_get_record_support(char* text);
 int on_get_record_primary_secondary(char* text);
 
+// Parameter types of the module's operation log records (listed in the module registry).
+inline constexpr int kLogParamRecordModes = 905;
+inline constexpr int kLogParamRecordParams = 906;
+inline constexpr int kLogParamRecordSchedule = 907;
+inline constexpr int kLogParamHoliday = 920;
+
 // The record schedule as the web shows it: 8 day objects {"wholedayEnable",
 // "wholedayActionType", "plans"}, "plans" holding all 48 sections as objects
 // {"startTime", "endTime", "actionType"}. A new array owned by the caller.

@@ -92,12 +92,6 @@ using RecordRouter = IpcRouter<kRecordAnswers>;
 void on_record_ipc_callback(void* context, const std::uint32_t* header_words, const void* payload);
 inline constexpr CoreLink kRecordCore{on_record_ipc_callback};
 
-// Parameter types of the module's operation log records.
-inline constexpr int kLogParamRecordModes = 905;
-inline constexpr int kLogParamRecordParams = 906;
-inline constexpr int kLogParamRecordSchedule = 907;
-inline constexpr int kLogParamHoliday = 920;
-
 // ---- Helpers of the record handlers ------------------------------------------------------
 
 // The channels a save request lists: the first tree[count_key] elements of the array
