@@ -1,7 +1,6 @@
 // Requests served in the test process (see inprocess.h).
 #include "support/inprocess.h"
 
-#include <sqlite3.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include "cgi_ipc.h"
 #include "dvdb.h"
 #include "support/cgi_runner.h"
+#include "support/store_sql.h"
 #include "webres.h"
 
 namespace nvrtest {
@@ -113,33 +113,15 @@ std::vector<JournalEntry> InProcess::sent() {
   return got;
 }
 
-std::string store_sql(const TempRoot& root, const std::string& statement) {
-  sqlite3* db = nullptr;
-  std::string path = root.at(kStoreMain);
-  std::string error;
-  if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) error = "cannot open " + path;
-  sqlite3_busy_timeout(db, 5000);
-  char* message = nullptr;
-  if (error.empty() && sqlite3_exec(db, statement.c_str(), nullptr, nullptr, &message) != SQLITE_OK)
-    error = message != nullptr ? message : "failed";
-  sqlite3_free(message);
-  sqlite3_close(db);
-  return error;
-}
-
 void InProcess::refuse_writes(const std::string& table) {
-  std::string e = store_sql(root(), "CREATE TRIGGER no_insert_" + table + " BEFORE INSERT ON " +
-                                        table + " BEGIN SELECT RAISE(ABORT, 'refused'); END;" +
-                                        "CREATE TRIGGER no_update_" + table + " BEFORE UPDATE ON " +
-                                        table + " BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+  std::string e = nvrtest::refuse_writes(root(), table);
   if (!e.empty()) std::fprintf(stderr, "refuse_writes %s: %s\n", table.c_str(), e.c_str());
   // This process keeps its connection open: let it see the new schema.
   store_close_all();
 }
 
 void InProcess::allow_writes(const std::string& table) {
-  (void)store_sql(root(), "DROP TRIGGER IF EXISTS no_insert_" + table +
-                              "; DROP TRIGGER IF EXISTS no_update_" + table + ";");
+  (void)nvrtest::allow_writes(root(), table);
   store_close_all();
 }
 

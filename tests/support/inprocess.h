@@ -53,7 +53,4 @@ class InProcess {
   std::uint32_t last_marker_ = 0;  // number of the last marker seen
 };
 
-// Runs SQL on the root's main store; "" on success, else SQLite's message.
-std::string store_sql(const TempRoot& root, const std::string& statement);
-
 }  // namespace nvrtest

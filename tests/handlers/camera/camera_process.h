@@ -67,13 +67,7 @@ class CameraProcess : public nvrtest::HandlerProcessTest {
   }
 };
 
-// An operation log record as it travelled.
-inline OperationLogRecord log_record(const nvrtest::JournalEntry& e) {
-  OperationLogRecord rec{};
-  auto bytes = e.bytes();
-  if (bytes.size() == sizeof rec) std::memcpy(&rec, bytes.data(), sizeof rec);
-  return rec;
-}
+using nvrtest::log_record;
 
 inline std::string body_of(const nvrtest::ProcessResult& r, const std::string& header) {
   return r.out.rfind(header, 0) == 0 ? r.out.substr(header.size()) : std::string();

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <json-c/json.h>
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -14,7 +13,10 @@
 
 #include "loginfo.h"
 #include "support/cgi_runner.h"
+#include "support/bytes.h"
 #include "support/coresim.h"
+#include "support/json_tree.h"
+#include "support/store_sql.h"
 
 namespace {
 
@@ -32,31 +34,22 @@ const std::string& kJsonError = nvrtest::kJsonErrorBody;
 
 // ---- Expected payload bytes, built by hand -----------------------------------------------
 
+using nvrtest::Bytes;
+
 std::string le32(std::int64_t v) {
-  auto u = static_cast<std::uint32_t>(v);
-  std::string s;
-  for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>((u >> (8 * i)) & 0xff));
-  return s;
+  return Bytes().u32(static_cast<std::uint32_t>(v));
 }
-
 std::string zeros(std::size_t n) {
-  return std::string(n, '\0');
+  return Bytes().zeros(n);
 }
-
 std::string text_field(const std::string& t, std::size_t size) {
-  std::string s = t.substr(0, size);
-  return s + zeros(size - s.size());
+  return Bytes().text(t, size);
 }
-
 std::string mask_bytes(std::uint64_t m) {
-  return le32(m & 0xffffffffu) + le32(m >> 32);
+  return Bytes().channel_mask(m);
 }
-
-// 64 int32 channels, then the count.
 std::string channel_list(const std::vector<int>& channels) {
-  std::string s;
-  for (int c : channels) s += le32(c);
-  return s + zeros(256 - s.size()) + le32(static_cast<std::int64_t>(channels.size()));
+  return Bytes().channel_list(channels);
 }
 
 // The all-day camera week: 7 days of 64 zero bytes, day, 1, and four 00:00-24:00 sections.
@@ -69,17 +62,8 @@ std::string all_day_week(int channel, const std::vector<int>& list) {
   return s + channel_list(list);
 }
 
-std::string bytes_of(const JournalEntry& e) {
-  auto b = e.bytes();
-  return {b.begin(), b.end()};
-}
-
-OperationLogRecord log_of(const JournalEntry& e) {
-  OperationLogRecord rec{};
-  auto b = e.bytes();
-  if (b.size() >= sizeof rec) std::memcpy(&rec, b.data(), sizeof rec);
-  return rec;
-}
+using nvrtest::bytes_of;
+const auto& log_of = nvrtest::log_record;
 
 // ---- Request bodies ----------------------------------------------------------------------
 
@@ -118,29 +102,7 @@ std::string linkage_body(int channel) {
 
 // ---- JSON helpers ------------------------------------------------------------------------
 
-struct Json {
-  explicit Json(const std::string& text) : tree(json_tokener_parse(text.c_str())) {}
-  ~Json() { json_object_put(tree); }
-  Json(const Json&) = delete;
-  Json& operator=(const Json&) = delete;
-  json_object* at(const char* key) const {
-    json_object* v = nullptr;
-    return json_object_object_get_ex(tree, key, &v) ? v : nullptr;
-  }
-  std::string text(const char* key) const {
-    json_object* v = at(key);
-    return v != nullptr ? json_object_to_json_string_ext(v, JSON_C_TO_STRING_PLAIN) : "(absent)";
-  }
-  std::vector<std::string> keys() const {
-    std::vector<std::string> k;
-    json_object_object_foreach(tree, key, value) {
-      (void)value;
-      k.emplace_back(key);
-    }
-    return k;
-  }
-  json_object* tree;
-};
+using Json = nvrtest::JsonTree;
 
 // The schedule JSON that schedule(seed) gives back: objects in the standard form.
 std::string schedule_out(int seed) {
@@ -149,7 +111,7 @@ std::string schedule_out(int seed) {
   for (int d = 0; d < 8; ++d) {
     s += d ? ",[" : "[";
     for (int i = 0; i < 12; ++i) {
-      json_object* sec = json_object_array_get_idx(json_object_array_get_idx(in.tree, d), i);
+      json_object* sec = json_object_array_get_idx(json_object_array_get_idx(in.get(), d), i);
       s += std::string(i ? "," : "") +
            "{\"startTime\":" + json_object_to_json_string(json_object_array_get_idx(sec, 0)) +
            ",\"endTime\":" + json_object_to_json_string(json_object_array_get_idx(sec, 1)) +
@@ -252,33 +214,13 @@ class Motion : public ::testing::Test {
     EXPECT_EQ(bytes_of(sent[0]), le32(63));
   }
   // Runs SQL on the root's store.
-  void sql(const std::string& statement) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(root_.at("/mnt/nand/app/dvdb.db").c_str(), &db), SQLITE_OK);
-    char* error = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, statement.c_str(), nullptr, nullptr, &error), SQLITE_OK)
-        << (error != nullptr ? error : "");
-    sqlite3_free(error);
-    sqlite3_close(db);
-  }
+  void sql(const std::string& statement) { EXPECT_EQ(nvrtest::store_sql(root_, statement), ""); }
   std::int64_t trigger_mask(int channel) {
-    sqlite3* db = nullptr;
-    std::int64_t v = -1;
-    if (sqlite3_open(root_.at("/mnt/nand/app/dvdb.db").c_str(), &db) != SQLITE_OK) return v;
-    sqlite3_stmt* st = nullptr;
-    std::string q = "SELECT trigger_mask FROM motion WHERE chn=" + std::to_string(channel);
-    if (sqlite3_prepare_v2(db, q.c_str(), -1, &st, nullptr) == SQLITE_OK &&
-        sqlite3_step(st) == SQLITE_ROW)
-      v = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return v;
+    return nvrtest::store_query_int(
+        root_, "SELECT trigger_mask FROM motion WHERE chn=" + std::to_string(channel));
   }
   void refuse_writes(const std::string& table) {
-    sql("CREATE TRIGGER no_insert_" + table + " BEFORE INSERT ON " + table +
-        " BEGIN SELECT RAISE(ABORT, 'refused'); END;"
-        "CREATE TRIGGER no_update_" +
-        table + " BEFORE UPDATE ON " + table + " BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+    EXPECT_EQ(nvrtest::refuse_writes(root_, table), "");
   }
 
   TempRoot root_;
@@ -296,7 +238,7 @@ TEST_F(Motion, LinkageSaveThenGetGivesBackWhatWasSaved) {
   EXPECT_EQ(trigger_mask(5), 10);  // "0101": bits 1 and 3
 
   Json got(linkage_of(5));
-  ASSERT_NE(got.tree, nullptr);
+  ASSERT_NE(got.get(), nullptr);
   EXPECT_EQ(got.keys(), kGetterKeys);
   const struct {
     const char* key;
@@ -382,14 +324,14 @@ TEST_F(Motion, ScheduleSaveThenGet) {
   ProcessResult r = get("/6011", "7");
   ASSERT_EQ(r.out.rfind(kJson, 0), 0u);
   Json got(r.out.substr(kJson.size()));
-  EXPECT_EQ(json_object_to_json_string_ext(got.tree, JSON_C_TO_STRING_PLAIN), schedule_out(8));
+  EXPECT_EQ(json_object_to_json_string_ext(got.get(), JSON_C_TO_STRING_PLAIN), schedule_out(8));
   // The schedule page edits the audible schedule of the linkage page.
   EXPECT_EQ(Json(linkage_of(7)).text("audible"), schedule_out(8));
 
   // A short schedule is read as far as it goes.
   ASSERT_EQ(post("/6013", R"({"camId":7,"schedule":[[["01:00","02:00",3]]]})").out, kOk);
   Json short_one(get("/6011", " 7\n").out.substr(kJson.size()));
-  json_object* row0 = json_object_array_get_idx(short_one.tree, 0);
+  json_object* row0 = json_object_array_get_idx(short_one.get(), 0);
   EXPECT_STREQ(
       json_object_to_json_string_ext(json_object_array_get_idx(row0, 0), JSON_C_TO_STRING_PLAIN),
       R"({"startTime":"01:00","endTime":"02:00","actionType":3})");
@@ -544,10 +486,10 @@ TEST_F(Motion, CopyGivesEverySelectedChannelTheRecordAndLinkage) {
   // Each target holds the source's record and linkage, with its own channel and the
   // request's sensitivity and all-day flag.
   Json source(linkage_of(2));
-  ASSERT_NE(source.tree, nullptr);
+  ASSERT_NE(source.get(), nullptr);
   for (int c : {4, 63}) {
     Json target(linkage_of(c));
-    ASSERT_NE(target.tree, nullptr);
+    ASSERT_NE(target.get(), nullptr);
     for (const std::string& key : kGetterKeys) {
       std::string want = source.text(key.c_str());
       if (key == "chnid") want = std::to_string(c);

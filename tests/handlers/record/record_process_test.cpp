@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <json-c/json.h>
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstring>
@@ -16,7 +15,10 @@
 #include "loginfo.h"
 #include "support/cgi_runner.h"
 #include "support/coresim.h"
+#include "support/bytes.h"
 #include "support/handler_process.h"
+#include "support/json_tree.h"
+#include "support/store_sql.h"
 
 namespace {
 
@@ -32,20 +34,17 @@ const std::string& kJsonError = nvrtest::kJsonErrorBody;
 
 // Little-endian int32 words as journal hex.
 std::string words(const std::vector<int32_t>& values) {
-  std::string bytes;
-  for (int32_t v : values)
-    for (int i = 0; i < 4; ++i)
-      bytes.push_back(static_cast<char>(static_cast<uint32_t>(v) >> (8 * i)));
-  return nvrtest::to_hex(bytes);
+  nvrtest::Bytes b;
+  for (int32_t v : values) b.i32(v);
+  return b.hex();
 }
 
-// A channel list payload: 64 channels, then the count.
+// A channel list payload (64 channels, then the count) and `tail`, as journal hex.
 std::string channel_list(const std::vector<int32_t>& channels, std::vector<int32_t> tail = {}) {
-  std::vector<int32_t> w(64, 0);
-  std::copy(channels.begin(), channels.end(), w.begin());
-  w.push_back(static_cast<int32_t>(channels.size()));
-  w.insert(w.end(), tail.begin(), tail.end());
-  return words(w);
+  nvrtest::Bytes b;
+  b.channel_list(std::vector<int>(channels.begin(), channels.end()));
+  for (int32_t v : tail) b.i32(v);
+  return b.hex();
 }
 
 std::vector<JournalEntry> of_type(const std::vector<JournalEntry>& journal, uint32_t type) {
@@ -55,25 +54,12 @@ std::vector<JournalEntry> of_type(const std::vector<JournalEntry>& journal, uint
   return out;
 }
 
-OperationLogRecord log_record(const JournalEntry& e) {
-  OperationLogRecord rec{};
-  auto bytes = e.bytes();
-  EXPECT_EQ(bytes.size(), sizeof rec);
-  if (bytes.size() == sizeof rec) std::memcpy(&rec, bytes.data(), sizeof rec);
-  return rec;
+OperationLogRecord checked_log(const JournalEntry& e) {
+  EXPECT_EQ(e.bytes().size(), sizeof(OperationLogRecord));
+  return nvrtest::log_record(e);
 }
 
-// Owns a parsed response body.
-struct Json {
-  explicit Json(const std::string& text) : tree(json_tokener_parse(text.c_str())) {}
-  ~Json() { json_object_put(tree); }
-  json_object* at(const char* key) const {
-    json_object* v = nullptr;
-    json_object_object_get_ex(tree, key, &v);
-    return v;
-  }
-  json_object* tree;
-};
+using Json = nvrtest::JsonTree;
 
 std::vector<std::string> keys_of(json_object* o) {
   std::vector<std::string> keys;
@@ -100,14 +86,7 @@ class RecordPages : public nvrtest::HandlerProcessTest {
   }
   // Makes every write to `table` fail from now on (reads still work).
   void break_writes(const std::string& table) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(root_.at("/mnt/nand/app/dvdb.db").c_str(), &db), SQLITE_OK);
-    for (const char* op : {"INSERT", "UPDATE"}) {
-      std::string sql = "CREATE TRIGGER no_" + std::string(op) + "_" + table + " BEFORE " + op +
-                        " ON " + table + " BEGIN SELECT RAISE(FAIL, 'disk full'); END;";
-      EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
-    }
-    sqlite3_close(db);
+    EXPECT_EQ(nvrtest::refuse_writes(root_, table), "");
   }
   // A holiday save whose two messages mark that every earlier message has arrived.
   std::vector<JournalEntry> barrier(std::size_t earlier) {
@@ -129,7 +108,7 @@ TEST_F(RecordPages, HolidaySaveAndList) {
   ASSERT_EQ(journal.size(), 2u);
   ASSERT_EQ(of_type(journal, 1401).size(), 1u);
   EXPECT_EQ(of_type(journal, 1401)[0].length, 0u);
-  OperationLogRecord log = log_record(of_type(journal, 3485).at(0));
+  OperationLogRecord log = checked_log(of_type(journal, 3485).at(0));
   EXPECT_EQ(log.mainType, 4);
   EXPECT_EQ(log.subType, 204);
   EXPECT_EQ(log.paramType, 920);
@@ -212,13 +191,13 @@ TEST_F(RecordPages, ScheduleCopiedToAChannelList) {
   ASSERT_EQ(journal.size(), 3u);
   EXPECT_EQ(of_type(journal, 1413).at(0).hex, words({1 << 3, 0}));
   EXPECT_EQ(of_type(journal, 1411).at(0).hex, words({1 << 3, 0}));
-  OperationLogRecord log = log_record(of_type(journal, 3485).at(0));
+  OperationLogRecord log = checked_log(of_type(journal, 3485).at(0));
   EXPECT_EQ(log.paramType, 907);
   EXPECT_EQ(log.channel, 71);  // the last listed value, though no channel
 
   Json three(get_json("/6040", "3"));
-  EXPECT_EQ(keys_of(three.tree), (std::vector<std::string>{"id", "schedule"}));
-  EXPECT_EQ(int_at(three.tree, "id"), 3);
+  EXPECT_EQ(keys_of(three.get()), (std::vector<std::string>{"id", "schedule"}));
+  EXPECT_EQ(int_at(three.get(), "id"), 3);
   json_object* days = three.at("schedule");
   ASSERT_EQ(json_object_array_length(days), 8u);
   json_object* day0 = json_object_array_get_idx(days, 0);
@@ -248,7 +227,7 @@ TEST_F(RecordPages, ScheduleCopiedToAChannelList) {
   journal = core_->wait_journal(6);
   EXPECT_EQ(of_type(journal, 1413).at(1).hex, words({0, 0}));
   EXPECT_EQ(of_type(journal, 1411).at(1).hex, words({1 << 3, 0}));
-  EXPECT_EQ(log_record(of_type(journal, 3485).at(1)).channel, 4);
+  EXPECT_EQ(checked_log(of_type(journal, 3485).at(1)).channel, 4);
 }
 
 TEST_F(RecordPages, ScheduleMasksCarryTheHighWordSecond) {
@@ -301,7 +280,7 @@ TEST_F(RecordPages, ModesSaveAndReadBack) {
       kText + "OK");
   auto journal = core_->wait_journal(4);
   ASSERT_EQ(journal.size(), 4u);
-  OperationLogRecord log = log_record(of_type(journal, 3485).at(0));
+  OperationLogRecord log = checked_log(of_type(journal, 3485).at(0));
   EXPECT_EQ(log.paramType, 905);
   EXPECT_EQ(log.channel, 0);
   std::vector<std::string> notices;
@@ -404,23 +383,23 @@ TEST_F(RecordParams, SaveAndReadBack) {
   auto journal = core_->wait_journal(3);
   ASSERT_EQ(journal.size(), 3u);
   EXPECT_EQ(of_type(journal, 1310).at(0).hex, channel_list({3, 5, 6, 7}));
-  EXPECT_EQ(log_record(of_type(journal, 3485).at(0)).paramType, 906);
-  EXPECT_EQ(log_record(of_type(journal, 3485).at(0)).channel, 0);
+  EXPECT_EQ(checked_log(of_type(journal, 3485).at(0)).paramType, 906);
+  EXPECT_EQ(checked_log(of_type(journal, 3485).at(0)).channel, 0);
   // Only the camera that may take ANR is asked to.
   EXPECT_EQ(of_type(journal, 2285).at(0).hex, channel_list({3}, {1}));
 
   Json three(get_json("/6044", "3"));
-  EXPECT_STREQ(json_object_to_json_string_ext(three.tree, JSON_C_TO_STRING_PLAIN),
+  EXPECT_STREQ(json_object_to_json_string_ext(three.get(), JSON_C_TO_STRING_PLAIN),
                R"({"id":3,"prevRecordOn":1,"prevRecordDuration":5,"postRecordOn":1,)"
                R"("postRecordDuration":30,"audioEnable":1,"recordStreamType":1,)"
                R"("recordExpDate":30,"cameraAnr":1,"camEnable":1,"camProtocol":0,"poeChannel":0})");
   Json five(get_json("/6044", "5"));
-  EXPECT_EQ(int_at(five.tree, "cameraAnr"), 0);
-  EXPECT_EQ(int_at(five.tree, "recordStreamType"), 1);
-  EXPECT_EQ(int_at(five.tree, "poeChannel"), 2);
-  EXPECT_EQ(int_at(five.tree, "audioEnable"), 1);
+  EXPECT_EQ(int_at(five.get(), "cameraAnr"), 0);
+  EXPECT_EQ(int_at(five.get(), "recordStreamType"), 1);
+  EXPECT_EQ(int_at(five.get(), "poeChannel"), 2);
+  EXPECT_EQ(int_at(five.get(), "audioEnable"), 1);
   Json four(get_json("/6044", "4"));  // not listed
-  EXPECT_EQ(int_at(four.tree, "audioEnable"), 0);
+  EXPECT_EQ(int_at(four.get(), "audioEnable"), 0);
   Json modes(get_json("/6042"));
   EXPECT_EQ(int_at(json_object_array_get_idx(modes.at("records"), 3), "mode"), 2);  // untouched
 
@@ -433,8 +412,8 @@ TEST_F(RecordParams, SaveAndReadBack) {
   journal = core_->wait_journal(6);
   EXPECT_EQ(of_type(journal, 2285).at(1).hex, channel_list({3}, {0}));
   Json again(get_json("/6044", "3"));
-  EXPECT_EQ(int_at(again.tree, "recordExpDate"), 7);
-  EXPECT_EQ(int_at(again.tree, "cameraAnr"), 0);
+  EXPECT_EQ(int_at(again.get(), "recordExpDate"), 7);
+  EXPECT_EQ(int_at(again.get(), "cameraAnr"), 0);
 }
 
 TEST_F(RecordParams, CoreAnswersDecideTheResponse) {
@@ -445,7 +424,7 @@ TEST_F(RecordParams, CoreAnswersDecideTheResponse) {
   EXPECT_EQ(post("/6045", kParams).out, kJsonError);
   // The settings were stored all the same.
   Json three(get_json("/6044", "3"));
-  EXPECT_EQ(int_at(three.tree, "prevRecordDuration"), 5);
+  EXPECT_EQ(int_at(three.get(), "prevRecordDuration"), 5);
 
   std::vector<int32_t> answer(64, 0);  // channels
   answer.insert(answer.end(), 64, 0);  // results
@@ -471,7 +450,7 @@ TEST_F(RecordParams, RefusedSavesGetNoAnswer) {
   auto journal = barrier(0);
   EXPECT_TRUE(of_type(journal, 1310).empty());
   Json three(get_json("/6044", "3"));
-  EXPECT_EQ(int_at(three.tree, "prevRecordOn"), 0);
+  EXPECT_EQ(int_at(three.get(), "prevRecordOn"), 0);
 }
 
 TEST_F(RecordParams, ACameraThatCannotBeStoredIsNotReportedSaved) {
@@ -484,8 +463,8 @@ TEST_F(RecordParams, ACameraThatCannotBeStoredIsNotReportedSaved) {
   EXPECT_TRUE(of_type(journal, 2285).empty());
   EXPECT_EQ(of_type(journal, 3485).size(), 1u);  // the barrier's
   Json three(get_json("/6044", "3"));
-  EXPECT_EQ(int_at(three.tree, "prevRecordDuration"), 5);
-  EXPECT_EQ(int_at(three.tree, "cameraAnr"), 0);
+  EXPECT_EQ(int_at(three.get(), "prevRecordDuration"), 5);
+  EXPECT_EQ(int_at(three.get(), "cameraAnr"), 0);
 }
 
 // ---- Questions to the core -----------------------------------------------------------------
@@ -497,7 +476,7 @@ TEST_F(RecordPages, RecordSupportAndPrimarySecondary) {
   EXPECT_EQ(of_type(journal, 2286)[0].hex, words({7}));
 
   Json streams(get_json("/6047"));
-  EXPECT_EQ(int_at(streams.tree, "size"), 32);
+  EXPECT_EQ(int_at(streams.get(), "size"), 32);
   EXPECT_EQ(json_object_array_length(streams.at("primary")), 32u);
   EXPECT_EQ(of_type(core_->journal(), 3218).at(0).length, 0u);
 
@@ -505,7 +484,7 @@ TEST_F(RecordPages, RecordSupportAndPrimarySecondary) {
   answer.push_back(100000);
   start_core("3218 hex=" + words(answer) + "\n2286 silent\n");
   Json clamped(get_json("/6047"));
-  EXPECT_EQ(int_at(clamped.tree, "size"), 64);
+  EXPECT_EQ(int_at(clamped.get(), "size"), 64);
   EXPECT_EQ(json_object_array_length(clamped.at("secondary")), 64u);
   EXPECT_EQ(get("/6046", "7").out, kJsonError);
 }
