@@ -76,15 +76,19 @@ const WebReq* FindWebRes(const char* path) {
   return nullptr;
 }
 
-int DispatchWebReq(const char* path, char* text) {
-  if (path == nullptr) return -1;
+WebHandler FindWebHandler(const char* path) {
+  if (path == nullptr) return nullptr;
   for (int slot = 0; slot < MAX_WEBREQ_COUNT; ++slot) {
-    if (!g_used[slot] || !same_path(g_table[slot].path, path)) continue;
-    // A path whose handler is not built yet is served like an unknown one.
-    if (g_table[slot].handler == nullptr) return -1;
-    return g_table[slot].handler(text);
+    // The first used slot of the path decides; a path whose handler is not built yet is
+    // served like an unknown one.
+    if (g_used[slot] && same_path(g_table[slot].path, path)) return g_table[slot].handler;
   }
-  return -1;
+  return nullptr;
+}
+
+int DispatchWebReq(const char* path, char* text) {
+  WebHandler handler = FindWebHandler(path);
+  return handler != nullptr ? handler(text) : -1;
 }
 
 int webres_used_count() {
