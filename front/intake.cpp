@@ -1,5 +1,10 @@
 // The three intakes: each collects the request text of its kind into a fixed buffer
 // and dispatches it to the handler of the path.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -34,6 +39,42 @@ const char* base_name(const char* name) {
   const char* b = std::strrchr(name, '/');
   const char* last = a > b ? a : b;
   return last != nullptr ? last + 1 : name;
+}
+
+// An upload under the client's base name. The intake owns it until the handler takes it
+// (moves or deletes it); the identity of the file tells whether it is still the upload.
+struct MovedUpload {
+  char path[kUploadTextSize];
+  dev_t dev;
+  ino_t ino;
+};
+
+// Gives the temporary file its new name beside it. link(2) never replaces a file, so a
+// name that is taken (another upload, "/tmp/cgilockfile") refuses the upload and nothing
+// is written. false, with the reason on standard error, when nothing was moved.
+[[nodiscard]] bool move_upload(const char* tmp, MovedUpload* to) {
+  if (link(tmp, to->path) != 0) {
+    std::fprintf(stderr, "webcgi: upload refused, cannot name it %s: %s\n", to->path,
+                 std::strerror(errno));
+    return false;
+  }
+  struct stat st;
+  if (lstat(to->path, &st) != 0) {
+    std::fprintf(stderr, "webcgi: upload %s vanished: %s\n", to->path, std::strerror(errno));
+    return false;
+  }
+  to->dev = st.st_dev;
+  to->ino = st.st_ino;
+  // The temporary name would be removed at exit anyway; dropping it now keeps one name.
+  unlink(tmp);
+  return true;
+}
+
+// Removes the upload when the handler left it where the intake put it.
+void release_upload(const MovedUpload& upload) {
+  struct stat st;
+  if (lstat(upload.path, &st) == 0 && st.st_dev == upload.dev && st.st_ino == upload.ino)
+    unlink(upload.path);
 }
 
 }  // namespace
@@ -85,6 +126,10 @@ int cgiDealUpload() {
     return DispatchWebReq(path, text);
   }
 
+  // Only a path with a handler gets the file under a new name: nothing else would ever
+  // remove it. The temporary file itself is deleted when the request ends.
+  if (FindWebHandler(path) == nullptr) return 0;
+
   // The file is renamed to the client's base name beside its temporary file. The name
   // comes from the client: it never reaches a shell, and "", "." and ".." are refused.
   const char* base = base_name(file_name);
@@ -92,12 +137,13 @@ int cgiDealUpload() {
   const char* tmp = entry->tfileName;
   const char* slash = std::strrchr(tmp, '/');
   std::size_t dir_len = slash != nullptr ? static_cast<std::size_t>(slash - tmp) + 1 : 0;
-  char new_path[kUploadTextSize];
-  int n = std::snprintf(new_path, sizeof new_path, "%.*s%s", static_cast<int>(dir_len), tmp, base);
-  if (n < 0 || n >= static_cast<int>(sizeof new_path)) return 0;
-  (void)move_file(tmp, new_path);
+  MovedUpload upload;
+  int n = std::snprintf(upload.path, sizeof upload.path, "%.*s%s", static_cast<int>(dir_len), tmp,
+                        base);
+  if (n < 0 || n >= static_cast<int>(sizeof upload.path)) return 0;
+  if (!move_upload(tmp, &upload)) return 0;
 
-  std::snprintf(text, sizeof text, "%s", new_path);
+  std::snprintf(text, sizeof text, "%s", upload.path);
   const char* param = std::strstr(cgiQueryString, "param:");
   if (param != nullptr) {
     param += 6;
@@ -106,5 +152,7 @@ int cgiDealUpload() {
     std::size_t used = std::strlen(text);
     std::snprintf(text + used, sizeof text - used, " & %.*s", static_cast<int>(plen), param);
   }
-  return DispatchWebReq(path, text);
+  int rc = DispatchWebReq(path, text);
+  release_upload(upload);
+  return rc;
 }

@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -21,6 +23,20 @@ FormEntry* g_found = nullptr;  // the last entry handed out by findFormEntry
 MultipartReader g_reader;
 
 constexpr int kFieldMax = 1024;  // header names, values and parameters: 1023 characters
+// RFC 2046 allows boundaries of 1 to 70 characters; a longer one refuses the body.
+constexpr std::size_t kBoundaryMax = 70;
+// A plain field is held in memory; one larger than the largest POST body refuses the body.
+constexpr long kFieldValueMax = 30719;
+// The parser puts back at most two bytes at a time (a header line's look-ahead, the two
+// bytes after a delimiter) and reads them again before it puts back anything else.
+constexpr int kPutBackMax = 2;
+static_assert(kPutBackMax <= MultipartReader::kRingSize);
+
+// Says why the body is refused and returns the parse result.
+int refuse(int rc, const char* why) {
+  std::fprintf(stderr, "webcgi: multipart body refused: %s\n", why);
+  return rc;
+}
 
 char* dup_text(const char* s) {
   std::size_t n = std::strlen(s);
@@ -136,13 +152,15 @@ void split_header_value(const char* value, char* main_value, const char* const* 
   }
 }
 
-// Where copied content goes: a temporary file or a growing memory buffer.
+// Where copied content goes: a temporary file or a growing memory buffer of at most
+// kFieldValueMax characters.
 struct Sink {
   FILE* file = nullptr;
   char* buffer = nullptr;
   long length = 0;
   long capacity = 0;
   bool discard = false;
+  bool too_large = false;  // a memory value went past kFieldValueMax
 
   [[nodiscard]] bool put(char c) {
     if (discard) return true;
@@ -151,53 +169,101 @@ struct Sink {
       ++length;
       return true;
     }
-    if (length + 1 >= capacity) {
-      long grown = capacity == 0 ? 256 : capacity * 2;
-      char* p = static_cast<char*>(std::realloc(buffer, static_cast<std::size_t>(grown)));
-      if (p == nullptr) return false;
-      buffer = p;
-      capacity = grown;
+    if (length >= kFieldValueMax) {
+      too_large = true;
+      return false;
     }
+    if (!reserve(length + 2)) return false;  // the character and, later, the terminator
     buffer[length++] = c;
     return true;
   }
+  // Ends a memory value with its terminator (not counted in length).
+  [[nodiscard]] bool terminate() {
+    if (!reserve(length + 1)) return false;
+    buffer[length] = '\0';
+    return true;
+  }
+  // Room for `size` bytes, growing by doubling from 256 up to the largest value and its
+  // terminator, never more.
+  [[nodiscard]] bool reserve(long size) {
+    if (size <= capacity) return true;
+    long grown = capacity == 0 ? 256 : capacity * 2;
+    while (grown < size) grown *= 2;
+    grown = std::min(grown, kFieldValueMax + 1);
+    if (grown < size) return false;
+    char* p = static_cast<char*>(std::realloc(buffer, static_cast<std::size_t>(grown)));
+    if (p == nullptr) return false;
+    buffer = p;
+    capacity = grown;
+    return true;
+  }
+  [[nodiscard]] bool put(const char* text, int n) {
+    for (int i = 0; i < n; ++i)
+      if (!put(text[i])) return false;
+    return true;
+  }
+};
+
+// The delimiter that ends a part ("\r\n--" and the boundary, or "--" and the boundary
+// before the first part) with its failure function (Knuth-Morris-Pratt): after a mismatch
+// the search continues from the longest part of the match that can still begin a
+// delimiter, so every body byte is read once and nothing is put back.
+class Delimiter {
+ public:
+  static constexpr int kMax = 4 + static_cast<int>(kBoundaryMax);
+
+  // The boundary must have at most kBoundaryMax characters.
+  Delimiter(const char* boundary, bool first) {
+    if (!first) {
+      text_[size_++] = '\r';
+      text_[size_++] = '\n';
+    }
+    text_[size_++] = '-';
+    text_[size_++] = '-';
+    std::size_t blen = std::min(std::strlen(boundary), kBoundaryMax);
+    std::memcpy(text_ + size_, boundary, blen);
+    size_ += static_cast<int>(blen);
+    // border_[i]: length of the longest proper prefix of text_[0..i] that is also its suffix.
+    border_[0] = 0;
+    for (int i = 1, k = 0; i < size_; ++i) {
+      while (k > 0 && text_[i] != text_[k]) k = border_[k - 1];
+      if (text_[i] == text_[k]) ++k;
+      border_[i] = k;
+    }
+  }
+
+  int size() const { return size_; }
+  const char* text() const { return text_; }
+  char at(int i) const { return text_[i]; }
+  // With `matched` characters matched (0 < matched), how many remain matched.
+  int fallback(int matched) const { return border_[matched - 1]; }
+
+ private:
+  char text_[kMax];
+  int border_[kMax];
+  int size_ = 0;
 };
 
 // Copies content up to the delimiter "\r\n--boundary" (or "--boundary" for the first
 // one). Returns 0, 1 when memory or the file fails, 2 at a premature end of body.
 int copy_to_delimiter(MultipartReader* r, Sink* sink, bool first) {
-  char delim[kFieldMax + 8];
-  int dlen = 0;
-  if (!first) {
-    delim[dlen++] = '\r';
-    delim[dlen++] = '\n';
-  }
-  delim[dlen++] = '-';
-  delim[dlen++] = '-';
-  std::size_t blen = std::strlen(cgiMultipartBoundary);
-  if (blen > kFieldMax - 1) blen = kFieldMax - 1;
-  std::memcpy(delim + dlen, cgiMultipartBoundary, blen);
-  dlen += static_cast<int>(blen);
-
+  const Delimiter delim(cgiMultipartBoundary, first);
+  // The last `matched` bytes read are the delimiter's first `matched` characters; they are
+  // content only once a mismatch shows they cannot begin the delimiter.
   int matched = 0;
   for (;;) {
     char c;
     if (mpRead(r, &c, 1) != 1) return 2;
-    if (c == delim[matched]) {
-      if (++matched == dlen) break;
-      continue;
+    while (matched > 0 && c != delim.at(matched)) {
+      int kept = delim.fallback(matched);
+      if (!sink->put(delim.text(), matched - kept)) return 1;
+      matched = kept;
     }
-    if (matched == 0) {
-      if (!sink->put(c)) return 1;
-      continue;
+    if (c == delim.at(matched)) {
+      if (++matched == delim.size()) break;
+    } else if (!sink->put(c)) {
+      return 1;
     }
-    // The first matched character is content; rescan the rest and the mismatch.
-    if (!sink->put(delim[0])) return 1;
-    char back[kFieldMax + 8];
-    std::memcpy(back, delim + 1, static_cast<std::size_t>(matched - 1));
-    back[matched - 1] = c;
-    if (!mpPutBack(r, back, matched)) return 2;
-    matched = 0;
   }
   char tail[2];
   if (mpRead(r, tail, 2) != 2) return 2;
@@ -250,7 +316,7 @@ int parse_part(MultipartReader* r) {
   char tpath[4096] = "";
   if (ffile[0] != '\0') {
     sink.file = open_temp_file(tpath, sizeof tpath);
-    if (sink.file == nullptr) return cgiParseIO;
+    if (sink.file == nullptr) return refuse(cgiParseIO, "cannot create a temporary file");
   }
   int rc = copy_to_delimiter(r, &sink, false);
   FormEntry* e = nullptr;
@@ -259,10 +325,9 @@ int parse_part(MultipartReader* r) {
       if (std::fclose(sink.file) != 0) rc = cgiParseIO;
       sink.file = nullptr;
     } else {
-      if (!sink.put('\0')) {
+      if (!sink.terminate()) {
         rc = cgiParseMemory;
       } else {
-        --sink.length;  // the terminator is not content
         char* shrunk = static_cast<char*>(
             std::realloc(sink.buffer, static_cast<std::size_t>(sink.length) + 1));
         if (shrunk != nullptr) sink.buffer = shrunk;
@@ -285,6 +350,12 @@ int parse_part(MultipartReader* r) {
       rc = cgiParseMemory;
   }
   if (rc != 0) {
+    if (sink.too_large)
+      refuse(rc, "a field is larger than 30719 characters");
+    else
+      refuse(rc, rc == cgiParseMemory ? "out of memory, or a temporary file cannot be written"
+                                      : "the body ends inside a part, or a temporary file "
+                                        "cannot be closed");
     if (sink.file != nullptr) std::fclose(sink.file);
     if (tpath[0] != '\0') unlink(tpath);
     std::free(sink.buffer);
@@ -337,6 +408,8 @@ int parse_multipart_body() {
   MultipartReader* r = &g_reader;
   std::memset(r, 0, sizeof *r);
   if (cgiContentLength == 0) return cgiParseSuccess;
+  if (std::strlen(cgiMultipartBoundary) > kBoundaryMax)
+    return refuse(cgiParseIO, "the boundary is longer than 70 characters");
 
   Sink preamble;
   preamble.discard = true;
@@ -346,7 +419,7 @@ int parse_multipart_body() {
     char two[2];
     if (mpRead(r, two, 2) != 2) return cgiParseSuccess;
     if (two[0] == '-' && two[1] == '-') return cgiParseSuccess;
-    if (!mpPutBack(r, two, 2)) return cgiParseIO;
+    if (!mpPutBack(r, two, 2)) return refuse(cgiParseIO, "no room to put bytes back");
     int rc = parse_part(r);
     if (rc != 0) return rc;
   }

@@ -51,6 +51,9 @@ int WebResRegister(const WebReq* entries, int count);
 int WebResUnregister(const WebReq* entries, int count);
 const WebReq* FindWebRes(const char* path);
 int DispatchWebReq(const char* path, char* text);
+// The handler DispatchWebReq would run for `path`, or null when it would run none (no
+// such path registered, or its handler not built).
+WebHandler FindWebHandler(const char* path);
 
 // The eleven module tables in registration order.
 extern const ModuleRoutes* const kModuleRoutes[11];

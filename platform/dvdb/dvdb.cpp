@@ -98,8 +98,8 @@ std::string key_condition(const Target& t) {
   if (!store_db::table_columns(t.db, t.table, &cols)) return false;
   const RecordKind& kind = *t.kind;
   if (!cols.exists) {
-    std::string sql =
-        "CREATE TABLE " + quote(t.table) + " (" + quote(kind.key.column) + " INTEGER NOT NULL";
+    std::string sql = "CREATE TABLE IF NOT EXISTS " + quote(t.table) + " (" +
+                      quote(kind.key.column) + " INTEGER NOT NULL";
     if (t.two_keys) sql += ", " + quote(kind.key2.column) + " INTEGER NOT NULL";
     for (int i = 0; i < kind.field_count; ++i) {
       const FieldDesc& f = kind.fields[i];
@@ -420,7 +420,7 @@ int find_impl(const char* store, const RecordKind& kind, const char* field, void
   std::lock_guard<std::mutex> guard(store_db::lock());
   Target t;
   if (!prepare_target(store, kind, table, &t)) return -1;
-  if (t.db == nullptr) return fail("not found"), -1;
+  if (t.db == nullptr) return store_db::no_match("not found"), -1;
   Transaction tx(t.db);
   std::vector<const FieldDesc*> fields;
   std::optional<Statement> st;
@@ -429,7 +429,7 @@ int find_impl(const char* store, const RecordKind& kind, const char* field, void
       !prepare_select(t, "WHERE " + quote(f->name) + "=?1 ORDER BY " + key_list(t) + " LIMIT 1",
                       &fields, &st, &exists, f->name))
     return -1;
-  if (!exists) return fail("not found"), -1;
+  if (!exists) return store_db::no_match("not found"), -1;
   bind(st->get());
   int rc = st->step();
   if (rc == SQLITE_ROW) {
@@ -439,7 +439,7 @@ int find_impl(const char* store, const RecordKind& kind, const char* field, void
   if (rc != SQLITE_DONE)
     fail("cannot read " + t.table, t.db);
   else
-    fail("not found");
+    store_db::no_match("not found");
   return -1;
 }
 
@@ -514,7 +514,7 @@ int store_find(const char* store, const RecordKind& kind, const char* field, con
                void* record, const char* table) {
   if (text == nullptr || *text == '\0') {
     if (record != nullptr) record_reset(kind, record, RecordKey(kind.key.min, kind.key2.min));
-    return fail("empty text never matches"), -1;
+    return store_db::no_match("empty text never matches"), -1;
   }
   return find_impl(store, kind, field, record, table,
                    [&](sqlite3_stmt* st) { sqlite3_bind_text(st, 1, text, -1, SQLITE_TRANSIENT); });

@@ -4,12 +4,19 @@
 // else happens until a call touches a table. The journal mode is set on every open
 // because the first process to create the file must switch it to WAL; on a database
 // already in WAL mode the statement only reads the header.
+//
+// A failure is recorded for store_last_error() and written to standard error with
+// SQLite's own text, so that the reason of a failed request is not lost.
 #include "store_db.h"
 
 #include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 
 #include "dvdb.h"
@@ -25,6 +32,21 @@ std::map<std::string, sqlite3*>& connections() {
   return map;
 }
 
+// SQLite's own busy timeout sleeps longer and longer (up to 100 ms a time) while it waits
+// for a lock; under a burst of writers the lock then stays free while every waiter sleeps.
+// This one sleeps 0.5 to 2 ms (different in every process and attempt, so that waiters do
+// not wake in step) until kStoreBusyTimeoutMs have been slept away for one lock.
+int on_busy(void* slept_us_arg, int count) {
+  long* slept_us = static_cast<long*>(slept_us_arg);
+  if (count == 0) *slept_us = 0;
+  if (*slept_us >= kStoreBusyTimeoutMs * 1000L) return 0;
+  const long pause_us = 500 + (static_cast<long>(getpid()) * 7919 + count * 104729L) % 1500;
+  const timespec pause = {0, pause_us * 1000};
+  nanosleep(&pause, nullptr);
+  *slept_us += pause_us;
+  return 1;
+}
+
 }  // namespace
 
 std::mutex& lock() {
@@ -33,6 +55,12 @@ std::mutex& lock() {
 }
 
 bool fail(std::string_view what, sqlite3* db) {
+  no_match(what, db);
+  std::fprintf(stderr, "store: %s\n", g_last_error.c_str());
+  return false;
+}
+
+bool no_match(std::string_view what, sqlite3* db) {
   g_last_error.assign(what);
   if (db != nullptr) {
     g_last_error += ": ";
@@ -40,6 +68,39 @@ bool fail(std::string_view what, sqlite3* db) {
   }
   return false;
 }
+
+namespace {
+
+bool is_busy(int rc) {
+  return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
+}
+
+// Switches the database to WAL (on a database already in WAL mode this only reads the
+// header). The switch needs the exclusive lock; when several processes open a new file
+// at once, each holding the shared lock it read the header with, SQLite answers "database
+// is locked" at once instead of calling the busy handler (waiting could deadlock). So a
+// busy answer is retried, after a short sleep that differs between processes, until the
+// busy timeout has been slept away.
+[[nodiscard]] bool use_wal(sqlite3* db, const std::string& path) {
+  int slept_ms = 0;
+  for (int attempt = 0;; ++attempt) {
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, "PRAGMA journal_mode=WAL", -1, &st, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_step(st);
+    bool wal =
+        rc == SQLITE_ROW &&
+        sqlite3_stricmp(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)), "wal") == 0;
+    sqlite3_finalize(st);
+    if (wal) return true;
+    if (rc == SQLITE_ROW) return fail("cannot switch " + path + " to WAL");
+    if (!is_busy(rc) || slept_ms >= kStoreBusyTimeoutMs) return fail("cannot use " + path, db);
+    const int pause_ms = 1 + static_cast<int>((getpid() + attempt) % 8);
+    sqlite3_sleep(pause_ms);
+    slept_ms += pause_ms;
+  }
+}
+
+}  // namespace
 
 sqlite3* open(const char* store, bool for_write, bool* missing) {
   *missing = false;
@@ -60,14 +121,15 @@ sqlite3* open(const char* store, bool for_write, bool* missing) {
     sqlite3_close(db);
     return nullptr;
   }
-  sqlite3_busy_timeout(db, kStoreBusyTimeoutMs);
+  // Before anything reads the file: every later step may meet another process's lock.
+  static long slept_us = 0;  // calls are serialised by lock(), so one counter will do
+  sqlite3_busy_handler(db, on_busy, &slept_us);
   sqlite3_extended_result_codes(db, 1);
   // A quoted name that matches no column must be an error, not a string literal.
   sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
   sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
   // Also the first read of the file: a file that is not a database fails here.
-  if (sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    fail("cannot use " + path, db);
+  if (!use_wal(db, path)) {
     sqlite3_close(db);
     return nullptr;
   }

@@ -14,8 +14,13 @@ namespace store_db {
 // The process-wide lock every store call holds while it uses a connection.
 std::mutex& lock();
 
-// Records why a call failed, for store_last_error(); returns false for `return fail(...)`.
+// Records why a call failed, for store_last_error(), and writes it to standard error
+// ("store: " and the reason, with SQLite's own text when `db` is given); returns false for
+// `return fail(...)`.
 bool fail(std::string_view what, sqlite3* db = nullptr);
+// The same for an outcome that is a result rather than a failure (a find that matches
+// nothing): recorded for store_last_error() only.
+bool no_match(std::string_view what, sqlite3* db = nullptr);
 
 // The open connection for a store path (resolved under NVR_ROOT), opening it on first
 // use; nullptr when it cannot be opened. Only writes create a database file: for

@@ -56,10 +56,12 @@ TEST_F(WebServer, RequestsReachTheHandlerWithTheirText) {
 TEST_F(WebServer, UploadsThroughTheServer) {
   start("webcgi_echo");
   root_.write("/tmp/src/fw.bin", std::string(5000, 'F'));
-  auto [status, body] = curl({"-F", "file=@" + root_.at("/tmp/src/fw.bin"), url("/echo?param:v1")});
+  // The handler takes the upload (moves it on); one it left behind would be removed.
+  auto [status, body] =
+      curl({"-F", "file=@" + root_.at("/tmp/src/fw.bin"), url("/echo?take&param:v1")});
   EXPECT_EQ(status, "HTTP/1.1 200 OK");
   EXPECT_EQ(body, root_.at("/tmp/fw.bin") + " & v1\n[file 5000]");
-  EXPECT_EQ(root_.read("/tmp/fw.bin"), std::string(5000, 'F'));
+  EXPECT_EQ(root_.read("/tmp/fw.bin.taken"), std::string(5000, 'F'));
 }
 
 TEST_F(WebServer, UnknownPathsProduceNoAnswerFromWebcgi) {

@@ -1,6 +1,9 @@
 // webcgi with one extra route, "/echo", whose handler answers the request text it
 // received (as text, unchanged) and, for an upload, the size of the file it names.
 // Used to test the real front end as a process: intakes, limits and upload renaming.
+// With "take" in the query string the handler takes an upload as real handlers do, by
+// moving it away (to its path plus ".taken").
+#include <stdio.h>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -18,8 +21,11 @@ int echo_handler(char* text) {
   // For uploads the text starts with the file path; report what is there.
   std::string path = body.substr(0, body.find(" & "));
   struct stat st;
-  if (!path.empty() && path[0] == '/' && stat(path.c_str(), &st) == 0)
+  if (!path.empty() && path[0] == '/' && stat(path.c_str(), &st) == 0) {
     body += "\n[file " + std::to_string(st.st_size) + "]";
+    if (std::strstr(cgiQueryString, "take") != nullptr)
+      rename(path.c_str(), (path + ".taken").c_str());
+  }
   cgi_writeback_webserver(0, body.c_str());
   return 0;
 }

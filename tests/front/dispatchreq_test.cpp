@@ -155,4 +155,28 @@ TEST_F(Table, DispatchRunsTheHandlerWithTheTextOnly) {
   EXPECT_EQ(g_calls, 2);
 }
 
+// Unregistering all modules at once frees what unregistering them one by one would: also
+// the slots another table filled with one of their paths, and nothing else.
+TEST_F(Table, UnregisteringTheModulesFreesEverySlotOfTheirPaths) {
+  static const WebReq extra[] = {{"/1019", record}, {"/echo", record}, {"", record}};
+  ASSERT_EQ(WebResRegister(extra, 2), 0);
+  register_module_routes();
+  auto more = make_routes(40, 0, record);
+  ASSERT_EQ(WebResRegister(more.data(), 40), 0);
+  ASSERT_EQ(webres_used_count(), 462);
+  unregister_module_routes();
+  EXPECT_EQ(webres_used_count(), 41);  // "/echo" and the 40 others
+  EXPECT_EQ(FindWebHandler("/1019"), nullptr);
+  EXPECT_EQ(FindWebHandler("/echo"), record);
+  EXPECT_EQ(FindWebHandler("/t00039"), record);
+  // The free slots are reused from the lowest: slot 0 ("/1019" before) comes first.
+  const WebReq* echo = FindWebRes("/echo");
+  ASSERT_EQ(WebResRegister(extra + 2, 1), 0);
+  EXPECT_EQ(FindWebRes(""), echo - 1);
+  EXPECT_EQ(FindWebHandler(""), record);
+  EXPECT_EQ(WebResUnregister(extra + 2, 1), 0);
+  EXPECT_EQ(webres_used_count(), 41);
+  EXPECT_EQ(FindWebHandler("/12345678"), nullptr);
+}
+
 }  // namespace

@@ -121,16 +121,50 @@ TEST_F(WebcgiProcess, PostBodyLimits) {
 }
 
 TEST_F(WebcgiProcess, UploadIsRenamedToTheClientBaseName) {
-  ProcessResult r = upload("/9999", file_body("D:\\dir\\up.bin", "firmware"));
+  // The handler takes the file (moves it on), so its content can be seen afterwards.
+  ProcessResult r = upload("/9999", file_body("D:\\dir\\up.bin", "firmware"), "take");
   std::string moved = root_.at("/tmp/up.bin");
   EXPECT_EQ(r.out, kText + moved + "\n[file 8]");
-  EXPECT_EQ(root_.read("/tmp/up.bin"), "firmware");
+  EXPECT_EQ(root_.read("/tmp/up.bin.taken"), "firmware");
   EXPECT_EQ(temp_files(), 0u);
 
   r = upload("/9999", file_body("/home/u/cfg.tar", "x"), "a=1&param:abc&x=1");
   EXPECT_EQ(r.out, kText + root_.at("/tmp/cfg.tar") + " & abc\n[file 1]");
   r = upload("/9999", file_body("p.bin", "x"), "param:" + std::string(300, 'z'));
   EXPECT_EQ(r.out, kText + root_.at("/tmp/p.bin") + " & " + std::string(255, 'z') + "\n[file 1]");
+}
+
+// The intake owns an upload until a handler takes it: nothing is left behind and nothing
+// that was there before is replaced.
+TEST_F(WebcgiProcess, UploadsNeverReplaceFilesAndNeverStayBehind) {
+  struct Case {
+    const char* path;
+    const char* query;
+    const char* expected_out;  // after the header; null: nothing written
+  } cases[] = {
+      {"/9998", "", nullptr},     // no such path
+      {"/1008", "", nullptr},     // a path whose handler is not built
+      {"/9999", "", "[file 5]"},  // a handler that leaves the file where it is
+  };
+  for (const Case& c : cases) {
+    ProcessResult r = upload(c.path, file_body("up.bin", "PWNED"), c.query);
+    EXPECT_EQ(r.out, c.expected_out == nullptr
+                         ? ""
+                         : kText + root_.at("/tmp/up.bin") + "\n" + c.expected_out)
+        << c.path;
+    EXPECT_FALSE(root_.exists("/tmp/up.bin")) << c.path;
+    EXPECT_EQ(temp_files(), 0u) << c.path;
+  }
+
+  // A name that is taken -- here the lock of the language change -- refuses the upload.
+  for (const char* path : {"/9999", "/9998", "/1008"}) {
+    root_.write("/tmp/cgilockfile", "ORIG");
+    ProcessResult r = upload(path, file_body("cgilockfile", "PWNED"), "take");
+    EXPECT_EQ(r.out, "") << path;
+    EXPECT_EQ(root_.read("/tmp/cgilockfile"), "ORIG") << path;
+    EXPECT_FALSE(root_.exists("/tmp/cgilockfile.taken")) << path;
+    EXPECT_EQ(temp_files(), 0u) << path;
+  }
 }
 
 TEST_F(WebcgiProcess, UploadNamesNeverReachAShell) {

@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -436,6 +437,39 @@ TEST_F(StoreTest, NullArgumentsFail) {
   int64_t key;
   EXPECT_EQ(store_add(store(), kEntryKind, &e, nullptr, &key), -1);
   EXPECT_EQ(store_add(store(), kEntryKind, &e, "name", &key), -1);
+}
+
+}  // namespace
+
+namespace {
+
+// A failing call writes its reason, SQLite's own text included, to standard error (the
+// request process's error log); a find that matches nothing is a result and stays quiet.
+TEST_F(StoreTest, FailuresAreWrittenToStandardError) {
+  nvrtest::process_temp_root().write(store_, std::string(4096, 'x'));  // not a database
+  Entry e{};
+  const struct {
+    const char* what;
+    std::function<int()> call;
+    const char* expected;  // in standard error; null: nothing written
+  } cases[] = {
+      {"write", [&] { return store_write(store(), kEntryKind, 1, &e); }, "file is not a database"},
+      {"read", [&] { return store_read(store(), kEntryKind, 1, &e); }, "file is not a database"},
+      {"key", [&] { return store_write(store(), kEntryKind, 9999, &e); }, "key out of range"},
+      {"find", [&] { return store_find(store(), kEntryKind, "name", "", &e); }, nullptr},
+  };
+  for (const auto& c : cases) {
+    store_close_all();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(c.call(), -1) << c.what;
+    const std::string err = testing::internal::GetCapturedStderr();
+    if (c.expected == nullptr) {
+      EXPECT_EQ(err, "") << c.what;
+      continue;
+    }
+    EXPECT_EQ(err, "store: " + std::string(store_last_error()) + "\n") << c.what;
+    EXPECT_NE(err.find(c.expected), std::string::npos) << c.what << ": " << err;
+  }
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 // Fifty request processes write their own channel's record and parameters of one store
 // at the same moment while readers list every channel; afterwards every write is there
-// and the database is intact.
+// and the database is intact. And many processes meet a store that does not exist yet:
+// they all create it, switch it to WAL and create its table at the same moment.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
@@ -72,6 +75,38 @@ TEST(StoreConcurrencyTest, FiftyWritersAndTenReadersAtOnce) {
               "round " + std::to_string(kRounds));
   }
   sqlite3_close(db);
+}
+
+// Writers that all start on a root without a store, released at the same moment once
+// every one of them is running.
+TEST(StoreConcurrencyTest, SixtyFourProcessesCreateTheStoreAtOnce) {
+  constexpr int kProcesses = 64;
+  constexpr int kStarts = 4;
+  for (int start = 0; start < kStarts; ++start) {
+    nvrtest::TempRoot root;
+    root.mkdirs("/mnt/nand/app");
+    root.mkdirs("/ready");
+    const std::map<std::string, std::string> env = {{"NVR_ROOT", root.path()},
+                                                    {"ASAN_OPTIONS", "detect_leaks=1"}};
+    std::vector<nvrtest::ProcessResult> results(kProcesses);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kProcesses; ++i)
+      threads.emplace_back([&, i] {
+        results[static_cast<std::size_t>(i)] = nvrtest::run_process(
+            {{nvrtest::bin_path("store_worker"), "first", std::to_string(i)}, env, "", 120});
+      });
+    // Every worker has said it is ready (or 30 s have passed) before the start signal.
+    for (int waited = 0; root.list("/ready").size() < kProcesses && waited < 3000; ++waited)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(root.list("/ready").size(), static_cast<std::size_t>(kProcesses));
+    root.write("/go", "");
+    for (auto& t : threads) t.join();
+    for (int i = 0; i < kProcesses; ++i) {
+      const nvrtest::ProcessResult& r = results[static_cast<std::size_t>(i)];
+      EXPECT_EQ(r.exit_code, 0) << "start " << start << " process " << i << ": " << r.err;
+      EXPECT_EQ(r.err, "") << "start " << start << " process " << i;
+    }
+  }
 }
 
 }  // namespace

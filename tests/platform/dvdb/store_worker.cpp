@@ -3,6 +3,13 @@
 //
 //   store_worker write CHANNEL ROUNDS   writes the channel's record and parameters ROUNDS times
 //   store_worker read ROUNDS            lists every channel ROUNDS times and checks each record
+//   store_worker first CHANNEL          creates NVR_ROOT/ready/CHANNEL, waits (at most 30 s)
+//                                       for NVR_ROOT/go, then writes and reads back the
+//                                       channel's record once: many of them started on a
+//                                       root without a store create it at the same moment
+#include <sys/stat.h>
+#include <time.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -77,12 +84,52 @@ int read_rounds(int rounds) {
   return 0;
 }
 
+bool exists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
+int first_use(int channel) {
+  const char* root = std::getenv("NVR_ROOT");
+  if (root == nullptr) return 2;
+  const std::string ready = std::string(root) + "/ready/" + std::to_string(channel);
+  FILE* f = std::fopen(ready.c_str(), "w");
+  if (f == nullptr || std::fclose(f) != 0) {
+    std::fprintf(stderr, "cannot create %s\n", ready.c_str());
+    return 2;
+  }
+  const std::string go = std::string(root) + "/go";
+  const timespec pause = {0, 1000000};
+  for (int waited_ms = 0; !exists(go); ++waited_ms) {
+    if (waited_ms > 30000) {
+      std::fputs("no start signal\n", stderr);
+      return 2;
+    }
+    nanosleep(&pause, nullptr);
+  }
+  auto r = std::make_unique<Everything>();
+  fill(r.get(), channel, 1);
+  auto back = std::make_unique<Everything>();
+  bool stored = false;
+  if (store_write("/mnt/nand/app/dvdb.db", kEverythingKind, channel, r.get()) != 0 ||
+      store_read("/mnt/nand/app/dvdb.db", kEverythingKind, channel, back.get(), &stored) != 0) {
+    std::fprintf(stderr, "channel %d: %s\n", channel, store_last_error());
+    return 1;
+  }
+  if (!stored || !whole(*back, channel) || back->i32 != 1) {
+    std::fprintf(stderr, "channel %d: read back something else\n", channel);
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "write") == 0)
     return write_rounds(std::atoi(argv[2]), std::atoi(argv[3]));
   if (argc == 3 && std::strcmp(argv[1], "read") == 0) return read_rounds(std::atoi(argv[2]));
-  std::fputs("usage: store_worker write CHANNEL ROUNDS | read ROUNDS\n", stderr);
+  if (argc == 3 && std::strcmp(argv[1], "first") == 0) return first_use(std::atoi(argv[2]));
+  std::fputs("usage: store_worker write CHANNEL ROUNDS | read ROUNDS | first CHANNEL\n", stderr);
   return 2;
 }
