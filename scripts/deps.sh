@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the demo need, when missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libjson-c-dev libsqlite3-dev sqlite3 libgtest-dev
-          lighttpd curl clang libclang-rt-dev zlib1g-dev python3)
+          lighttpd curl clang clang-format libclang-rt-dev zlib1g-dev python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

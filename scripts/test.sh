@@ -5,6 +5,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/deps.sh
 
+# The tree keeps the project's .clang-format; a file that strays fails the run at once.
+if ! git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format --dry-run --Werror 2>/tmp/nvr-format.$$; then
+  head -20 /tmp/nvr-format.$$ >&2
+  rm -f /tmp/nvr-format.$$
+  echo "clang-format: the files above differ from .clang-format (run clang-format -i on them)" >&2
+  exit 1
+fi
+rm -f /tmp/nvr-format.$$
+
 jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
