@@ -73,7 +73,7 @@ constexpr EventLinkageDesc kMotionLinkage{
     .notice = {kMotionChanged, NoticeForm::kChannel},
     .copy_notice = {kMotionCopied, NoticeForm::kMask},
 };
-static_assert(event_linkage_desc_is_valid(kMotionLinkage));
+NVR_CHECK_LINKAGE_DESC(kMotionLinkage);
 
 constexpr LinkageSaveScope kMotionActionScope{
     .keys = {&kMotionKind,

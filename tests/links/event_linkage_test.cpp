@@ -59,7 +59,7 @@ constexpr EventLinkageDesc kDesc{.record = &kTestEventKind,
                                  .ptz_event_type = 1,
                                  .scalar_keys = kScalars,
                                  .after_overlay = rebuild_mask};
-static_assert(event_linkage_desc_is_valid(kDesc));
+NVR_CHECK_LINKAGE_DESC(kDesc);
 
 struct Json {
   explicit Json(const std::string& text) : tree(json_tokener_parse(text.c_str())) {}
@@ -264,7 +264,7 @@ constexpr EventLinkageDesc kLinkDesc{.record = &kLinkEventKind,
                                                           field_named(kLinkEventKind, "alarm1")},
                                      .getter = kLinkGetter,
                                      .notice = {1412, NoticeForm::kChannelMask}};
-static_assert(event_linkage_desc_is_valid(kLinkDesc));
+NVR_CHECK_LINKAGE_DESC(kLinkDesc);
 
 std::string full_request(int ptz_channel) {
   return "{\"effective\":" + schedule() + ",\"audible\":" + schedule() +
