@@ -4,6 +4,8 @@
 //
 // Every variable is set once by cgi_capture_environment() before any handler runs
 // and never changes afterwards; a missing environment entry reads as "".
+//
+// Implemented in front/ (cgi_env.cpp, intake.cpp, multipart.cpp, form.cpp).
 #pragma once
 
 #include <cstddef>

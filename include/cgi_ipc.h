@@ -17,6 +17,9 @@
 //   NVR_IPC_SEND_RETRY_US  sleep after each send attempt  (default 10000)
 //   NVR_IPC_SEND_ATTEMPTS  send attempts before giving up (default 3000)
 // The number of polls per request type never changes; only the step length does.
+//
+// Implemented in links/cgi_ipc.cpp (sending, waiting, the flag) and links/cgi_answers.cpp
+// (answer routing and the shared answer callbacks).
 #pragma once
 
 #include <atomic>

@@ -1,4 +1,6 @@
 // Small JSON getters that the handlers share, and the plate-recognition type test.
+//
+// Implemented in links/cgi_json.cpp.
 #pragma once
 
 struct json_object;

@@ -1,5 +1,7 @@
 // The two response writers. No status line is ever written: every answer is an
 // HTTP success and carries its outcome in the body.
+//
+// Implemented in front/response.cpp.
 #pragma once
 
 inline constexpr int kCgiText = 0;

@@ -1,5 +1,7 @@
 // Process-wide utilities of webcgi: the shell runner, the advisory file lock, file
 // tests, text replacement and the debug log.
+//
+// Implemented in front/cgi_utils.cpp.
 #pragma once
 
 // Runs `command` through /bin/sh and waits: 0 when the shell exited with 0, -1 when it

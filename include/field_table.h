@@ -20,6 +20,8 @@
 // The field name is the member's name and becomes the store column: renaming a member
 // renames the column, so a stored value would read as the default afterwards. Keep the
 // old column with NVR_FIELD_AS when a member must be renamed.
+//
+// Implemented in platform/field_table.cpp; the JSON conversion is links/field_json.h.
 #pragma once
 
 #include <cstddef>

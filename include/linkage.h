@@ -2,6 +2,8 @@
 // actions an event triggers, the white-LED lamps it switches on, its HTTP notification
 // target, and the alarm sound files. Each is a fixed layout plus a store kind; the
 // operations below are the named store calls the handlers use.
+//
+// Implemented in links/linkage_store.cpp.
 #pragma once
 
 #include <cstddef>

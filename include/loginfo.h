@@ -1,6 +1,8 @@
 // The operation log record: what the web side tells the core after every change (who,
 // from where, which channel, what kind of change). Sent without waiting as request 3485,
 // or as 3509 followed by a 64-bit mask of the channels or outputs concerned.
+//
+// Implemented in links/loginfo.cpp.
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,8 @@
 // The resource table: request paths ("/1000", "/vb.htm") and the handlers that serve
 // them. Every module has one constexpr route table; the front end registers them in
 // a fixed module order before main and unregisters them after it.
+//
+// Implemented in front/dispatchreq.cpp and front/modules.cpp.
 #pragma once
 
 #include <cstddef>
