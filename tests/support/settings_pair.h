@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,11 @@ struct SettingsPair {
   std::string table = {};                 // the store table of the save, for the failed write
   std::string failed_answer = "Content-type: text/plain\r\n\r\nCGI ERROR";
 };
+
+// Test parameters print as their name.
+inline void PrintTo(const SettingsPair& pair, std::ostream* os) {
+  *os << pair.name;
+}
 
 // Runs the whole row in process (support/inprocess.h) and reports every mismatch.
 void check_settings_pair(const SettingsPair& pair);
