@@ -414,6 +414,15 @@ TEST_F(RecordParams, SaveAndReadBack) {
   Json again(get_json("/6044", "3"));
   EXPECT_EQ(int_at(again.get(), "recordExpDate"), 7);
   EXPECT_EQ(int_at(again.get(), "cameraAnr"), 0);
+
+  // Keys the page does not save are not checked: a getter's object posted back whole, with
+  // an odd "enable" or "mode", is still saved.
+  EXPECT_EQ(post("/6045", R"({"cnt":1,"chnid":[3],"camAnr":0,"prevRecordOn":1,)"
+                          R"("prevRecordDuration":9,"postRecordOn":0,"postRecordDuration":0,)"
+                          R"("audioEnable":0,"recordStreamType":1,"enable":5,"mode":7})")
+                .out,
+            kJson + R"({ "resp": 0 })");
+  EXPECT_EQ(int_at(Json(get_json("/6044", "3")).get(), "prevRecordDuration"), 9);
 }
 
 TEST_F(RecordParams, CoreAnswersDecideTheResponse) {

@@ -138,6 +138,8 @@ TEST_F(Login, RefusalsCarryOnlyTheType) {
   nvrdb({"user", "add", "guest3", "pw", "3"});
   nvrdb({"user", "add", "nohash", "pw", "1"});
   nvrdb({"record", "set", "user", "2", "password="});
+  nvrdb({"user", "add", "guest3bare", "pw", "3"});
+  nvrdb({"record", "set", "user", "3", "password="});
   const struct {
     std::string user, md5, body;
   } cases[] = {
@@ -147,6 +149,7 @@ TEST_F(Login, RefusalsCarryOnlyTheType) {
       {"nohash", "", "{ \"type\": -1 }"},  // an empty stored hash matches nothing
       {"guest3", "83878c91171338902e0fe0fb97a8c47a", "{ \"type\": -2 }"},
       {"guest3", "wrong", "{ \"type\": -2 }"},
+      {"guest3bare", "", "{ \"type\": -2 }"},  // type 3 whatever the stored hash
   };
   for (const auto& c : cases) EXPECT_EQ(login(c.user, c.md5).out, kText + c.body) << c.user;
   EXPECT_EQ(post("/1000", "not json").out, "");
