@@ -17,6 +17,9 @@ namespace {
 constexpr auto kMoveKeys =
     pick_keys(kPtzCommandKind, {"channelId", "action", "panSpeed", "tiltSpeed", "zoomSpeed",
                                 "focusSpeed", "fisheyeType", "streamId"});
+// A movement command checks only these two; its speeds may be anything (a push sends 1
+// for any speed below 1).
+constexpr auto kMoveCheckKeys = pick_keys(kPtzCommandKind, {"channelId", "action"});
 // A preset operation takes the preset id too; its speeds must not be negative.
 constexpr auto kPresetKeys =
     pick_keys(kPtzCommandKind, {"channelId", "action", "presetId", "panSpeed", "tiltSpeed",
@@ -80,7 +83,7 @@ int ptz_pushed_speed(int speed) {
 }
 
 int on_send_ptz_cmd(char* text) {
-  Json tree = request_checked(text, kMoveKeys, {"channelId", "action"});
+  Json tree = request_checked(text, kMoveCheckKeys, {"channelId", "action"});
   if (tree == nullptr || !below_max_cameras(tree.get(), "channelId")) return -1;
   PtzCommand cmd{};
   (void)record_from_json(kMoveKeys, tree.get(), &cmd);
