@@ -89,7 +89,7 @@ int on_send_ptz_cmd(char* text) {
   (void)record_from_json(kMoveKeys, tree.get(), &cmd);
   kPtzCore.notice(kPtzCommand, cmd);
   // A camera that focuses by itself is told to do so after a manual focus.
-  if (cmd.action == kPtzActionFocusFar && json_int(tree.get(), "isAutoFocus") == 1) {
+  if (cmd.action == kPtzActionFocus && json_int(tree.get(), "isAutoFocus") == 1) {
     cmd.action = kPtzActionAutoFocus;
     kPtzCore.notice(kPtzCommand, cmd);
   }

@@ -43,7 +43,7 @@ inline constexpr int kPtzStatusGroups = 5;
 inline constexpr int kPtzPresetNameMax = 30;  // characters of a preset name
 
 // Action codes the web side gives a meaning to; the others pass through unchanged.
-inline constexpr int kPtzActionFocusFar = 21;  // followed by 12 for an auto-focus camera
+inline constexpr int kPtzActionFocus = 21;  // followed by 12 when the camera focuses by itself
 inline constexpr int kPtzActionAutoFocus = 12;
 inline constexpr int kPtzActionSetPreset = 22;  // carries the preset name
 
