@@ -205,3 +205,17 @@ void CoreLink::log(int param_type, int channel) const {
 void CoreLink::log_mask(int param_type, int channel, uint64_t mask) const {
   cgi_send_log_mask(callback, cgi_make_log(kLogSubParameter, param_type, channel), mask);
 }
+
+Json request_checked(const char* text, const FieldKeys& pick,
+                     std::initializer_list<const char*> required) {
+  Json tree = request_object(text);
+  if (tree == nullptr) return tree;
+  const char* bad = nullptr;
+  if (record_validate(pick, tree.get(), required.begin(), static_cast<int>(required.size()),
+                      &bad) != 0) {
+    std::fprintf(stderr, "webcgi: request refused: \"%s\" missing or out of range\n",
+                 bad != nullptr ? bad : "?");
+    tree.reset();
+  }
+  return tree;
+}

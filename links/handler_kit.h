@@ -131,3 +131,10 @@ struct CoreLink {
   void log(int param_type, int channel = -1) const;
   void log_mask(int param_type, int channel, uint64_t mask) const;
 };
+
+// ---- Requests checked against a pick ------------------------------------------------------
+
+// As request_checked, looking only at the picked fields: a request whose other keys the
+// handler does not take (or takes under its own rules) is checked for the ones it does.
+Json request_checked(const char* text, const FieldKeys& pick,
+                     std::initializer_list<const char*> required);
