@@ -12,13 +12,15 @@
 #include "camera/camera_record.h"
 #include "camera/ipc_catalog_record.h"
 #include "camera/osd_record.h"
-#include "cgi_json.h"
 #include "handler_kit.h"
+#include "loginfo.h"
 
 namespace {
 
 // Flag of a change that at least one camera took: the waiting handler logs it.
 constexpr int kOutcomeTaken = 2;
+// Operation log sub type of a stream change.
+constexpr int kLogSubStreamChange = 212;
 
 // ---- Keys of the stream answer, in the order the page reads them --------------------------
 
@@ -200,12 +202,14 @@ int on_set_ipc_stream_cb(int count, const void* payload) {
 }
 
 int on_get_ipc_stream(char* text) {
-  int id = -1;
-  if (on_cgi_get_value_by_json(text, "chnid", &id) != 0 || !channel_valid(id)) {
+  // The query is JSON text ({"chnid":5}); a value that is no channel number is refused.
+  Json tree = request_object(text);
+  auto id = channel_from_json(tree.get(), "chnid");
+  if (!id) {
     cgi_error_to_webserver(kCgiJson);
     return -1;
   }
-  const int32_t channel = id;
+  const int32_t channel = *id;
   kCameraCore.query(kReqStreamQuery, channel, kCgiJson);
   return 0;
 }
@@ -220,7 +224,7 @@ int on_set_ipc_stream(char* text) {
   (void)record_from_json(kSingleChangeKeys, tree.get(), &req);
   // Logged only when a camera took it: the answer says which did.
   if (kCameraCore.query(kReqStreamChange, req, kCgiText) == kOutcomeTaken)
-    kCameraCore.log(kLogParamChannel, id);
+    cgi_send_log(kCameraCore.callback, cgi_make_log(kLogSubStreamChange, kLogParamChannel, id));
   return 0;
 }
 
