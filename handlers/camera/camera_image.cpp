@@ -193,7 +193,10 @@ int on_set_ipc_image_enhancement(char* text) {
   Json tree = request_object(text);
   if (tree == nullptr) return -1;
   json_object* channels = json_member(tree.get(), "channel");
-  if (!json_object_is_type(channels, json_type_array)) return -1;
+  if (!json_object_is_type(channels, json_type_array)) {
+    std::fprintf(stderr, "webcgi: image enhancement change without a \"channel\" array\n");
+    return -1;
+  }
   ImageEnhancementChange req{};
   for (int32_t& c : req.channels.channel) c = -1;
   (void)json_channel_ids(channels, kMaxChannels, req.channels.channel, kMaxChannels);

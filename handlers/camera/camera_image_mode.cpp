@@ -153,6 +153,7 @@ int on_send_ipc_area_id(char* text) {
   if (!channel) return -1;
   auto area = json_int(tree.get(), "area_id");
   if (!area || *area < 0 || *area > kCameraAreaIdMax) {
+    std::fprintf(stderr, "webcgi: area index outside 0 to %d\n", kCameraAreaIdMax);
     cgi_error_to_webserver(kCgiJson);
     return -1;
   }

@@ -102,7 +102,10 @@ int set_schedule(const char* text, const RecordKind& slot_kind, int type, int le
   Json tree = request_object(text);
   if (tree == nullptr) return -1;
   auto change = std::make_unique<Change>();  // zeroed, every day row
-  if (!schedule_change(tree.get(), slot_kind, change.get())) return -1;
+  if (!schedule_change(tree.get(), slot_kind, change.get())) {
+    std::fprintf(stderr, "webcgi: schedule change without \"channel\" and \"schedule\" arrays\n");
+    return -1;
+  }
   kCameraCore.notice(type, change.get(), length);
   write_ok();
   return 0;
@@ -161,7 +164,10 @@ int on_set_exposure_list(char* text) {
   auto channel = body_channel(tree.get(), "channel");
   if (!channel) return -1;
   json_object* list = json_member(tree.get(), "exposure");
-  if (!json_object_is_type(list, json_type_array)) return -1;
+  if (!json_object_is_type(list, json_type_array)) {
+    std::fprintf(stderr, "webcgi: exposure list change without an \"exposure\" array\n");
+    return -1;
+  }
   ExposurePair pairs[kMaxExposurePairs] = {};
   int count = 0;
   const std::size_t n = std::min<std::size_t>(json_object_array_length(list), kMaxExposurePairs);

@@ -216,7 +216,10 @@ int on_get_ipc_stream(char* text) {
 
 int on_set_ipc_stream(char* text) {
   Json tree = request_object(text);
-  if (tree == nullptr || !check_stream_change(tree.get())) return -1;
+  if (tree == nullptr || !check_stream_change(tree.get())) {
+    std::fprintf(stderr, "webcgi: stream change refused: channel or main stream settings\n");
+    return -1;
+  }
   const int id = *json_int(tree.get(), "id");
   StreamChangeRequest req;
   record_reset(kStreamChangeKind, &req, 0);
