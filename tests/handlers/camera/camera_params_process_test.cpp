@@ -25,6 +25,13 @@ class ParamProcess : public CameraProcess {
     JsonTree t(camtest::body_of(r, kJson));
     return t.plain();
   }
+  // A POST whose answer never comes: these requests wait up to 6000 poll steps, so the
+  // steps are shorter than the other tests'.
+  nvrtest::ProcessResult unanswered(const std::string& path, const std::string& body) {
+    nvrtest::CgiRequest req = nvrtest::json_post(path, body, cookie_);
+    req.seam->poll_us = 100;
+    return nvrtest::run_webcgi(root_, req);
+  }
   // The one request a query sent: its type and payload.
   std::string sent_hex(uint32_t type) {
     auto all = core_->journal();
@@ -49,16 +56,9 @@ TEST_F(ParamProcess, StreamSettingsRoundTrip) {
 
   start_core("3204 hex=" + nvrtest::to_hex(camtest::stream_answer(4, 5, {}, 0, 0)) + "\n");
   EXPECT_EQ(get("/2009", R"({"chnid":5})").out, kJson + R"({ "stateCode": 4 })");
-  // The stream requests wait 6000 poll steps: shorter steps keep the test quick.
   start_core("3204 silent\n3203 silent\n");
-  nvrtest::CgiRequest query;
-  query.path = "/2009";
-  query.query = R"({%22chnid%22:5})";
-  query.seam->poll_us = 100;
-  EXPECT_EQ(nvrtest::run_webcgi(root_, query).out, kJsonError);
-  nvrtest::CgiRequest batch = nvrtest::json_post("/2030", R"({"chans":[1]})");
-  batch.seam->poll_us = 100;
-  EXPECT_EQ(nvrtest::run_webcgi(root_, batch).out, kJsonError);
+  EXPECT_EQ(unanswered("/2009", R"({"chnid":5})").out, kJsonError);
+  EXPECT_EQ(unanswered("/2030", R"({"chans":[1]})").out, kJsonError);
 }
 
 TEST_F(ParamProcess, ImageRecordsRoundTrip) {
@@ -79,7 +79,7 @@ TEST_F(ParamProcess, ImageRecordsRoundTrip) {
 
   start_core("3221 silent\n3223 silent\n3225 silent\n");
   for (const char* path : {"/2019", "/2021", "/2023"})
-    EXPECT_EQ(post(path, R"({"id":2})").out, kTextError) << path;
+    EXPECT_EQ(unanswered(path, R"({"id":2})").out, kTextError) << path;
 }
 
 // coresim's own answers, as the demo's pages get them.
