@@ -3,6 +3,7 @@
 
 #include <json-c/json.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -218,4 +219,29 @@ Json request_checked(const char* text, const FieldKeys& pick,
     tree.reset();
   }
   return tree;
+}
+
+int json_channel_ids(json_object* array, std::size_t limit, int32_t* out, int capacity) {
+  if (out == nullptr || !json_object_is_type(array, json_type_array)) return 0;
+  const std::size_t n = std::min(limit, json_object_array_length(array));
+  int stored = 0;
+  for (std::size_t i = 0; i < n && stored < capacity; ++i) {
+    json_object* element = json_object_array_get_idx(array, i);
+    if (!json_object_is_type(element, json_type_int)) continue;
+    const int64_t id = json_object_get_int64(element);
+    if (channel_valid(id)) out[stored++] = static_cast<int32_t>(id);
+  }
+  return stored;
+}
+
+int record_from_json_array(const RecordKind& kind, json_object* array, void* record) {
+  if (record == nullptr || !json_object_is_type(array, json_type_array)) return -1;
+  const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(kind.field_count),
+                                              json_object_array_length(array));
+  int applied = 0;
+  for (std::size_t i = 0; i < n; ++i)
+    if (field_from_json(kind.fields[i], json_object_array_get_idx(array, i), record,
+                        RecordNames::kJson))
+      ++applied;
+  return applied;
 }

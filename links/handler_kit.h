@@ -138,3 +138,16 @@ struct CoreLink {
 // handler does not take (or takes under its own rules) is checked for the ones it does.
 Json request_checked(const char* text, const FieldKeys& pick,
                      std::initializer_list<const char*> required);
+
+// ---- JSON arrays of channels and of positional records ---------------------------------------
+
+// The channel ids (0 to 63) among the first `limit` elements of the JSON array `array`, in
+// order, packed into out[0..capacity); elements of another type or value are skipped.
+// Returns how many were stored (0 when `array` is no array).
+[[nodiscard]] int json_channel_ids(json_object* array, std::size_t limit, int32_t* out,
+                                   int capacity);
+
+// Applies element i of the JSON array `array` to field i of the kind, in table order (an
+// entry such as ["08:00", "18:00", 1] for {start, end, action}); extra elements are ignored.
+// Returns how many fields were applied, or -1 when `array` is no array.
+int record_from_json_array(const RecordKind& kind, json_object* array, void* record);

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "camera/camera_params_wire.h"
 #include "camera/camera_wire.h"
 #include "cgi_ipc.h"
 #include "handler_kit.h"
@@ -40,9 +41,42 @@ inline constexpr IpcAnswerRoute kCameraQueryAnswers[] = {
     {kAnsConsoleCommandAlt, 1, on_get_qt_cmd_result_cb},
 };
 
+// ---- Stream and image parameters (camera_stream.cpp, camera_image.cpp, camera_image_mode.cpp,
+// camera_schedule.cpp) ----------------------------------------------------------------------------
+int on_get_ipc_stream_cb(int count, const void* payload);                // 8204
+int on_set_ipc_stream_cb(int count, const void* payload);                // 8203
+int on_get_ipc_ipcimage_enhancement_cb(int count, const void* payload);  // 8221
+int on_get_ipc_ipcimage_display_cb(int count, const void* payload);      // 8223
+int on_set_ipc_ipcimage_display_cb(int count, const void* payload);      // 8224
+int on_get_ipc_common_param_cb(int count, const void* payload);          // 8225
+int on_set_ipc_common_param_cb(int count, const void* payload);          // 8226, 8222
+int on_get_ipc_image_mode_cb(int count, const void* payload);            // 8278
+int on_get_ipc_area_cb(int count, const void* payload);                  // 8271
+int on_get_ipc_schedule_cb(int count, const void* payload);              // 8273
+int on_get_ipc_exposure_schedule_cb(int count, const void* payload);     // 8275
+int on_get_ipc_schedule3_cb(int count, const void* payload);             // 8277
+
+inline constexpr IpcAnswerRoute kCameraParamAnswers[] = {
+    {kReqStreamQuery + kAnswerOffset, sizeof(StreamSettingsAnswer), on_get_ipc_stream_cb},
+    {kReqStreamChange + kAnswerOffset, sizeof(StreamChangeAnswer), on_set_ipc_stream_cb},
+    {kReqEnhancementQuery + kAnswerOffset, sizeof(ImageEnhancementAnswer),
+     on_get_ipc_ipcimage_enhancement_cb},
+    {kReqDisplayQuery + kAnswerOffset, sizeof(ImageDisplayMessage), on_get_ipc_ipcimage_display_cb},
+    {kReqDisplayChange + kAnswerOffset, sizeof(int32_t), on_set_ipc_ipcimage_display_cb},
+    {kReqCommonParamQuery + kAnswerOffset, sizeof(CommonParamAnswer), on_get_ipc_common_param_cb},
+    {kReqCommonParamChange + kAnswerOffset, sizeof(int32_t), on_set_ipc_common_param_cb},
+    {kAnsCameraParamStatus, sizeof(int32_t), on_set_ipc_common_param_cb},
+    {kReqImageModeQuery + kAnswerOffset, sizeof(ImageModeTable), on_get_ipc_image_mode_cb},
+    {kReqAreaQuery + kAnswerOffset, sizeof(CameraAreaAnswer), on_get_ipc_area_cb},
+    {kReqScheduleQuery + kAnswerOffset, sizeof(CameraScheduleAnswer), on_get_ipc_schedule_cb},
+    {kReqExposureScheduleQuery + kAnswerOffset, sizeof(ExposureScheduleAnswer),
+     on_get_ipc_exposure_schedule_cb},
+    {kReqSchedule3Query + kAnswerOffset, sizeof(CameraScheduleAnswer), on_get_ipc_schedule3_cb},
+};
+
 // ---- The module ----------------------------------------------------------------------------
 
-using CameraRouter = IpcRouter<kCameraQueryAnswers>;
+using CameraRouter = IpcRouter<kCameraQueryAnswers, kCameraParamAnswers>;
 
 // Routes one answer: ignores a null payload and types no table knows (nothing written,
 // the flag stays 0); otherwise runs the matching row's writer with the record count

@@ -2,6 +2,8 @@
 // handler is not built yet; it is served like an unknown path.
 #include "camera/camera_channels.h"
 #include "camera/camera_ipc.h"
+#include "camera/camera_params.h"
+#include "camera/exposure_record.h"
 #include "camera/camera_record.h"
 #include "camera/ipc_catalog_record.h"
 #include "camera/osd_record.h"
@@ -19,8 +21,8 @@ constexpr WebReq kRoutes[] = {
     {"/2006", on_search_ipc},
     {"/2007", on_get_ipc_channel_list},
     {"/2008", on_get_ipc_protocols},
-    {"/2009", nullptr},
-    {"/2010", nullptr},
+    {"/2009", on_get_ipc_stream},
+    {"/2010", on_set_ipc_stream},
     {"/2011", on_set_ipc_network},
     {"/2012", on_get_channel_names},
     {"/2013", nullptr},
@@ -29,37 +31,37 @@ constexpr WebReq kRoutes[] = {
     {"/2016", on_get_poe_password},
     {"/2017", on_set_ipc_login},
     {"/2018", on_get_max_poe_num},
-    {"/2019", nullptr},
-    {"/2020", nullptr},
-    {"/2021", nullptr},
-    {"/2022", nullptr},
-    {"/2023", nullptr},
-    {"/2024", nullptr},
+    {"/2019", on_get_ipc_image_enhancement},
+    {"/2020", on_set_ipc_image_enhancement},
+    {"/2021", on_get_ipc_image_display},
+    {"/2022", on_set_ipc_image_display},
+    {"/2023", on_get_ipc_common_param},
+    {"/2024", on_set_ipc_common_param},
     {"/2025", on_web_get_ipc_model_type},
     {"/2026", on_web_sendto_qt_cmd},
     {"/2028", on_web_get_motion_status},
     {"/2029", on_web_get_channels_model},
-    {"/2030", nullptr},
+    {"/2030", on_set_ipc_stream_batch},
     {"/2031", on_set_ipc_transport},
     {"/2032", on_set_ipc_network_batch},
     {"/2033", on_get_ipc_network_batch_result},
     {"/2034", on_get_have_ipv6},
     {"/2035", nullptr},
     {"/2036", nullptr},
-    {"/2037", nullptr},
-    {"/2038", nullptr},
-    {"/2039", nullptr},
-    {"/2040", nullptr},
-    {"/2041", nullptr},
-    {"/2042", nullptr},
-    {"/2043", nullptr},
-    {"/2044", nullptr},
-    {"/2045", nullptr},
-    {"/2046", nullptr},
-    {"/2047", nullptr},
-    {"/2048", nullptr},
-    {"/2049", nullptr},
-    {"/2050", nullptr},
+    {"/2037", on_get_ipc_image_mode},
+    {"/2038", on_set_ipc_image_mode},
+    {"/2039", on_get_ipc_area},
+    {"/2040", on_set_ipc_area},
+    {"/2041", on_get_ipc_schedule},
+    {"/2042", on_set_ipc_schedule},
+    {"/2043", on_get_ipc_exposure_schedule},
+    {"/2044", on_set_ipc_exposure_schedule},
+    {"/2045", on_get_ipc_schedule3},
+    {"/2046", on_set_ipc_schedule3},
+    {"/2047", on_set_ipc_image_mode_batch},
+    {"/2048", on_set_exposure_list},
+    {"/2049", on_get_exposure_list},
+    {"/2050", on_send_ipc_area_id},
     {"/2051", nullptr},
     {"/2052", nullptr},
     {"/2053", nullptr},
@@ -94,8 +96,8 @@ constexpr WebReq kRoutes[] = {
     {"/2082", nullptr},
 };
 
-constexpr const RecordKind* kKinds[] = {&kCameraKind, &kOsdKind, &kPrivacyMaskKind,
-                                        &kIpcProtocolKind, &kIpcModelKind};
+constexpr const RecordKind* kKinds[] = {&kCameraKind,      &kOsdKind,      &kPrivacyMaskKind,
+                                        &kIpcProtocolKind, &kIpcModelKind, &kExposureListKind};
 constexpr int kLogParams[] = {kLogParamAddChannel, kLogParamDeleteChannel, kLogParamChannel};
 
 }  // namespace

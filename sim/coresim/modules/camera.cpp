@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -172,12 +173,181 @@ std::vector<std::uint8_t> console_result(std::span<const std::uint8_t>) {
   return out;
 }
 
+// ---- Stream and image parameters of the cameras --------------------------------------------
+
+// The channel id a query carries in its first 4 bytes (0 when it carries none).
+std::int32_t request_channel(std::span<const std::uint8_t> request) {
+  if (request.size() < 4) return 0;
+  return static_cast<std::int32_t>(request[0] | request[1] << 8 | request[2] << 16 |
+                                   static_cast<std::uint32_t>(request[3]) << 24);
+}
+
+// 24 (width, height) pairs: the sizes given, then zero pairs.
+void put_resolutions(std::vector<std::uint8_t>& out, std::initializer_list<int> sizes) {
+  int written = 0;
+  for (int v : sizes) {
+    put_i32(out, v);
+    ++written;
+  }
+  for (; written < 48; ++written) put_i32(out, 0);
+}
+
+// 8204 (620 bytes): a 4 MP camera streaming 1080p H.265 main and D1 H.264 sub.
+std::vector<std::uint8_t> stream_settings(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, 0);  // stateCode: valid
+  put_i32(out, request_channel(request));
+  put_resolutions(out, {2560, 1440, 1920, 1080, 1280, 720});
+  for (int v : {30, 1, 8192, 256, 1, 1920, 1080, 25, 4096, 50, 0, 1, 200}) put_i32(out, v);
+  put_resolutions(out, {704, 576, 640, 480, 352, 288});
+  for (int v : {30, 1, 2048, 64, 0, 704, 576, 15, 1024, 30, 0, 1, 200}) put_i32(out, v);
+  // subEnable .. thirdGop
+  for (int v : {1, 0, 1, 0, 0, 1, 1, 0, 1, 1, 0, 1, 50, 30, 0}) put_i32(out, v);
+  for (int i = 0; i < 16; ++i) put_i32(out, 0);
+  return out;
+}
+
+// 8203: every channel of the change's mask text took it.
+std::vector<std::uint8_t> stream_result(std::span<const std::uint8_t> request) {
+  std::uint64_t mask = 0;
+  for (std::size_t n = 0; n < 64 && n < request.size(); ++n)
+    if (request[n] == '1') mask |= std::uint64_t{1} << n;
+  std::vector<std::uint8_t> out;
+  put_i32(out, static_cast<std::int32_t>(mask & 0xffffffffu));
+  put_i32(out, static_cast<std::int32_t>(mask >> 32));
+  return out;
+}
+
+// 8221 (232 bytes): WDR on at level 50 from 08:00 to 18:00, auto exposure, no defog.
+std::vector<std::uint8_t> image_enhancement(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, request_channel(request));
+  for (int v : {1, 0, 0, 0, 1, 50, 8, 0, 18, 0, 0, 0, 0, 0}) put_i32(out, v);
+  put_text(out, "", 64);  // exposeregion
+  for (int v : {0, 0, 50, 50, 128, 128, 0, 0, 0, 10, 50, 50, 50, 0, 0, 0}) put_i32(out, v);
+  put_text(out, "V2.1.0", 32);
+  for (int v : {0, 0, 0}) put_i32(out, v);
+  return out;
+}
+
+// 8223 (360 bytes): colour by day, IR at night, no mirror or rotation.
+std::vector<std::uint8_t> image_display(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, request_channel(request));
+  for (int v : {0, 6, 0, 18, 0, 0, 0, 0, 0, 5, 5, 0, 0, 0, 0, 1, 50, 50, 50, 0, 0, 100})
+    put_i32(out, v);
+  put_text(out, "MIPI", 64);
+  for (int v : {50, 50, 50, 0, 0}) put_i32(out, v);
+  put_text(out, "IMX335", 16);
+  put_text(out, model_of(request_channel(request)), 32);
+  put_text(out, "V5.2.1", 32);
+  for (int v : {0, 50, 0}) put_i32(out, v);
+  put_text(out, "V2.1.0", 32);
+  for (int i = 74; i < 89; ++i) put_i32(out, i == 76 || i == 77 ? 3 : 0);
+  return out;
+}
+
+// 8225 (392 bytes): the parameter asked for, with the value "1".
+std::vector<std::uint8_t> common_param(std::span<const std::uint8_t> request) {
+  auto text_at = [&](std::size_t offset, std::size_t size) {
+    std::string t;
+    for (std::size_t i = offset; i < offset + size && i < request.size() && request[i] != 0; ++i)
+      t.push_back(static_cast<char>(request[i]));
+    return t;
+  };
+  std::vector<std::uint8_t> out;
+  put_i32(out, request_channel(request));
+  put_i32(out, 0);
+  put_text(out, text_at(4, 64), 64);
+  put_text(out, text_at(68, 64), 64);
+  put_text(out, text_at(132, 128), 128);
+  put_text(out, "1", 128);
+  return out;
+}
+
+// 8278 (1084 bytes): a day and a night mode in use, the rest empty; one effective period.
+std::vector<std::uint8_t> image_modes(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, request_channel(request));
+  for (int v : {1, 1, 6, 0, 18, 0, 50, 1, 33, 50, 5, 0, 0, 0}) put_i32(out, v);
+  for (int v : {1, 1, 18, 0, 6, 0, 70, 1, 40, 80, 5, 1, 1, 1}) put_i32(out, v);
+  for (int i = 0; i < 5 * 14; ++i) put_i32(out, 0);
+  put_i32(out, 1);  // hasSche
+  put_text(out, "00:00", 32);
+  put_text(out, "23:59", 32);
+  put_i32(out, 0);
+  for (int i = 0; i < 9 * 68; ++i) out.push_back(0);
+  put_i32(out, 0);
+  return out;
+}
+
+// 8271 (364 bytes): detection on, one area in the upper left of the 460 x 260 frame.
+std::vector<std::uint8_t> camera_areas(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, request_channel(request));
+  put_i32(out, 1);
+  put_i32(out, 0);
+  put_text(out, "V2.1.0", 32);
+  for (int v : {1, 20, 20, 200, 120}) put_i32(out, v);
+  for (int i = 0; i < 15 * 5; ++i) put_i32(out, 0);
+  return out;
+}
+
+// Day rows of a camera schedule: slots of `slot_size` bytes, 48 per row, and `tail` bytes
+// after them; days 0 to 6 hold the given slots, the eighth row is empty.
+void put_days(std::vector<std::uint8_t>& out, std::size_t slot_size, std::size_t tail,
+              const std::vector<std::vector<std::uint8_t>>& slots) {
+  for (int d = 0; d < 8; ++d) {
+    std::size_t used = 0;
+    if (d < 7)
+      for (const auto& s : slots) {
+        out.insert(out.end(), s.begin(), s.end());
+        used += s.size();
+      }
+    out.insert(out.end(), 48 * slot_size + tail - used, 0);
+  }
+}
+
+std::vector<std::uint8_t> slot(const char* start, const char* end,
+                               std::initializer_list<int> ints) {
+  std::vector<std::uint8_t> s;
+  put_text(s, start, 32);
+  put_text(s, end, 32);
+  for (int v : ints) put_i32(s, v);
+  return s;
+}
+
+// 8273, 8277 (26180 bytes): every day from 00:00 to 23:59, action 1.
+std::vector<std::uint8_t> camera_schedule(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, request_channel(request));
+  put_days(out, 68, 8, {slot("00:00", "23:59", {1})});
+  return out;
+}
+
+// 8275 (29188 bytes): a short exposure by day and a longer one with more gain at night.
+std::vector<std::uint8_t> exposure_schedule(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, request_channel(request));
+  put_days(out, 76, 0, {slot("06:00", "18:00", {1, 20, 30}), slot("18:00", "23:59", {1, 40, 60})});
+  return out;
+}
+
 constexpr NamedBuilder kBuilders[] = {
     {"ipc_channel_list", ipc_channel_list, "8201 channel list: the enabled channels of the store"},
     {"ipc_search", ipc_search, "8200 search: eight cameras of two models"},
     {"ipc_channels_model", ipc_channels_model, "7505 the camera model of each of 64 channels"},
     {"ipc_batch_result", ipc_batch_result, "8230 results of the last batch address change"},
     {"console_result", console_result, "9002 console command result (never run)"},
+    {"stream_settings", stream_settings, "8204 stream settings: 1440p/1080p main, D1 sub"},
+    {"stream_result", stream_result, "8203 every channel of the change took it"},
+    {"image_enhancement", image_enhancement, "8221 image enhancement record, WDR on"},
+    {"image_display", image_display, "8223 image display record, IR at night"},
+    {"common_param", common_param, "8225 the camera parameter asked for, value \"1\""},
+    {"image_modes", image_modes, "8278 image modes: day and night in use"},
+    {"camera_areas", camera_areas, "8271 detection areas: one area set"},
+    {"camera_schedule", camera_schedule, "8273, 8277 camera schedule: all day, every day"},
+    {"exposure_schedule", exposure_schedule, "8275 exposure schedule: day and night slots"},
 };
 
 }  // namespace
@@ -201,5 +371,26 @@ extern const CoreModule kCoreCamera = {"camera", R"(# camera module
 3205 builder=status_ok
 3230 builder=ipc_batch_result
 4002 builder=console_result
+# Stream and image parameters, asked of the camera.
+3203 builder=stream_result
+3204 builder=stream_settings
+3221 builder=image_enhancement
+3223 builder=image_display
+3224 builder=status_ok
+3225 builder=common_param
+3226 builder=status_ok
+3271 builder=camera_areas
+3273 builder=camera_schedule
+3275 builder=exposure_schedule
+3277 builder=camera_schedule
+3278 builder=image_modes
+# Image, mode, area and schedule changes are pushed to the cameras: no answer.
+3279 silent
+3280 silent
+3281 silent
+3282 silent
+3283 silent
+3284 silent
+3288 silent
 )",
                                        kBuilders};
