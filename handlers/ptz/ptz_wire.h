@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "camera/camera_params_wire.h"
 #include "field_table.h"
 
 // ---- Message types ------------------------------------------------------------------------
@@ -209,23 +210,9 @@ inline constexpr RecordKind kPtzControlKind{.name = "ptz_control",
                                             NVR_KIND_FIELDS(PtzControlRequest, kPtzControlFields)};
 static_assert(record_kind_is_valid(kPtzControlKind));
 
-// 3226: the camera common parameter record (the same layout as the camera pages' parameter
-// change), here for the speed push and the fisheye preset name.
-struct PtzCommonParam {
-  int32_t id;
-  char pagename[64];
-  char httpname[64];
-  char key[128];
-  char value[128];
-  int32_t flag;
-};
-static_assert(sizeof(PtzCommonParam) == 392);
-static_assert(offsetof(PtzCommonParam, pagename) == 4);
-static_assert(offsetof(PtzCommonParam, httpname) == 68);
-static_assert(offsetof(PtzCommonParam, key) == 132);
-static_assert(offsetof(PtzCommonParam, value) == 260);
-static_assert(offsetof(PtzCommonParam, flag) == 388);
-static_assert(std::is_trivially_copyable_v<PtzCommonParam>);
+// 3226: the camera pages' common parameter change, here for the speed push and the
+// fisheye preset name.
+using PtzCommonParam = CommonParamRequest;
 
 // ---- Answers -----------------------------------------------------------------------------
 

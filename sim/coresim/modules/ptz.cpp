@@ -90,7 +90,6 @@ extern const CoreModule kCorePtz = {"ptz", R"(# ptz module
 1271 builder=status_ok
 3361 builder=status_ok
 3363 builder=ptz_light
-3226 builder=status_ok
 # aging quick settings: the SSH switch (channel and record notices are the camera's and
 # the record module's).
 1702 silent
