@@ -131,3 +131,12 @@ struct CoreLink {
   void log(int param_type, int channel = -1) const;
   void log_mask(int param_type, int channel, uint64_t mask) const;
 };
+
+// ---- Strict integers ------------------------------------------------------------------------
+
+// The integer under `key` when it is a JSON integer (or a real without a fraction) or a text
+// holding only a whole decimal integer, within int; nothing for any other value, so that
+// "abc" or 2.5 is never read as 0 or 2 where a check must refuse it.
+[[nodiscard]] std::optional<int> json_whole_int(json_object* object, const char* key);
+// True when json_whole_int gives a value in lo..hi.
+[[nodiscard]] bool json_whole_int_in(json_object* object, const char* key, int lo, int hi);

@@ -138,9 +138,9 @@ int on_set_user_info(char* text) {
   if (tree == nullptr) return -1;
   // The slot must be named and in use: a free slot is no account to change, and enabling
   // it would let an empty account log in.
-  std::optional<int> id = json_int(tree.get(), "id");
+  std::optional<int> id = json_whole_int(tree.get(), "id");
   if (!id || *id < 0 || *id >= kMaxUsers) return -1;
-  if (json_member(tree.get(), "type") != nullptr && !json_int_in(tree.get(), "type", 0, 3))
+  if (json_member(tree.get(), "type") != nullptr && !json_whole_int_in(tree.get(), "type", 0, 3))
     return -1;
   UserRecord user;
   bool stored = false;

@@ -31,7 +31,7 @@ void add_param_text(json_object* o, const char* key, const char* param, const ch
 }
 
 bool is_switch(json_object* tree, const char* key) {
-  return json_int_in(tree, key, 0, 1);
+  return json_whole_int_in(tree, key, 0, 1);
 }
 
 // The save's check: both resolutions, the switches 0 or 1, a volume of 0 to 100 in steps of
@@ -40,11 +40,11 @@ bool general_is_valid(json_object* tree) {
   for (const char* key :
        {"audioOutputOn", "hdmiAudioOn", "wizardEnable", "displayMode", "subEnable"})
     if (!is_switch(tree, key)) return false;
-  std::optional<int> volume = json_int(tree, "audioVolume");
+  std::optional<int> volume = json_whole_int(tree, "audioVolume");
   return json_member(tree, "mainResolution") != nullptr &&
          json_member(tree, "subResolution") != nullptr && volume && *volume >= 0 &&
          *volume <= 100 && *volume % 10 == 0 && json_member(tree, "hostname") != nullptr &&
-         json_int_in(tree, "deviceId", 0, 256);
+         json_whole_int_in(tree, "deviceId", 0, 256);
 }
 
 }  // namespace

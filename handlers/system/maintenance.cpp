@@ -15,7 +15,7 @@ namespace {
 
 // The retention choices of the maintenance page: off (-1), no limit (0) or months.
 bool is_retention(json_object* tree, const char* key) {
-  std::optional<int> v = json_int(tree, key);
+  std::optional<int> v = json_whole_int(tree, key);
   if (!v) return false;
   for (int allowed : {-1, 0, 1, 2, 4, 6, 8, 10, 12})
     if (*v == allowed) return true;

@@ -107,7 +107,7 @@ void notice_identity(int device_id) {
 int on_set_system_info(char* text) {
   Json tree = request_object(text);
   if (tree == nullptr || !json_text_nonempty(tree.get(), "hostName") ||
-      !json_int_in(tree.get(), "deviceId", 1, 255))
+      !json_whole_int_in(tree.get(), "deviceId", 1, 255))
     return -1;
   const int device_id = *json_int(tree.get(), "deviceId");
   if (!store_host_name(json_object_get_string(json_member(tree.get(), "hostName"))) ||
