@@ -159,6 +159,9 @@ int on_import_config(char* text) {
   std::string path = text != nullptr ? text : "";
   std::size_t amp = path.find(" & ");
   if (amp != std::string::npos) path.resize(amp);
+  // The front end names the file as it lies on this machine (under the root off the board).
+  const std::string root = nvr_root();
+  if (!root.empty() && path.starts_with(root + "/")) path.erase(0, root.size());
   if (!is_plain_tmp_path(path.c_str())) {
     std::fprintf(stderr, "1008: refused upload path %s\n", path.c_str());
     cgi_error_to_webserver(kCgiText);
