@@ -14,7 +14,7 @@ root=$(pwd)/demo-root
 mkdir -p "$root"/{tmp,mnt/nand/app,mnt/nand2,var/run,dev/shm,opt/app/www,usr/bin}
 # The programs webcgi runs: the profile tool's recording stand-in, and the host's uptime.
 install -m 0755 sim/standins/dvprofile "$root/usr/bin/dvprofile"
-ln -sf "$(command -v uptime)" "$root/usr/bin/uptime"
+if command -v uptime >/dev/null; then ln -sf "$(command -v uptime)" "$root/usr/bin/uptime"; fi
 
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; }
