@@ -3,10 +3,12 @@
 #include "cgi_utils.h"
 
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -17,6 +19,8 @@
 
 #include "nvr_root.h"
 #include "nvr_shell.h"
+
+extern char** environ;
 
 int web_system(const char* command) {
   int status = nvr_shell_run(command);
@@ -156,4 +160,59 @@ int cgi_log(const char* unit, int line, const char* function, const char* format
   std::fflush(f);
   std::fclose(f);
   return 0;
+}
+
+// ---- Programs run with an argument list --------------------------------------------------
+
+namespace {
+
+// Exit status 0 of a wait status, as web_system counts success.
+bool exited_zero(int status) {
+  return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+int web_exec(const char* const* argv) {
+  if (argv == nullptr || argv[0] == nullptr || argv[0][0] == '\0') return -1;
+  std::string program = nvr_program_path(argv[0]);
+  std::vector<char*> args;
+  for (const char* const* a = argv; *a != nullptr; ++a) args.push_back(const_cast<char*>(*a));
+  args.push_back(nullptr);
+  std::fflush(nullptr);  // what the caller wrote comes before anything the program writes
+  pid_t pid = -1;
+  int rc = nvr_emulated()
+               ? posix_spawn(&pid, program.c_str(), nullptr, nullptr, args.data(), environ)
+               : posix_spawnp(&pid, program.c_str(), nullptr, nullptr, args.data(), environ);
+  if (rc != 0) {
+    std::fprintf(stderr, "web_exec: %s: %s\n", argv[0], std::strerror(rc));
+    return -1;
+  }
+  return exited_zero(nvr_shell_wait(pid)) ? 0 : -1;
+}
+
+int web_read_command(const char* command, char* out, std::size_t size) {
+  if (out == nullptr || size == 0) return -1;
+  out[0] = '\0';
+  int fds[2];
+  if (command == nullptr || pipe2(fds, O_CLOEXEC) != 0) return -1;
+  pid_t pid = nvr_shell_spawn(command, fds[1]);
+  close(fds[1]);
+  std::size_t kept = 0;
+  char chunk[256];
+  for (;;) {
+    ssize_t n = read(fds[0], chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    std::size_t take = std::min(static_cast<std::size_t>(n), size - 1 - kept);
+    std::memcpy(out + kept, chunk, take);
+    kept += take;
+  }
+  close(fds[0]);
+  out[kept] = '\0';
+  if (pid < 0 || !exited_zero(nvr_shell_wait(pid))) {
+    out[0] = '\0';
+    return -1;
+  }
+  return static_cast<int>(kept);
 }

@@ -4,6 +4,8 @@
 // Implemented in front/cgi_utils.cpp.
 #pragma once
 
+#include <cstddef>
+
 // Runs `command` through /bin/sh and waits: 0 when the shell exited with 0, -1 when it
 // could not start, was killed by a signal or exited non-zero. The command is kept inside
 // NVR_ROOT (see nvr_shell.h). Never pass request text into `command` unchecked.
@@ -31,3 +33,16 @@ char* strrpl(char* dst, const char* src, const char* find, const char* replace);
 // Appends one line to the debug log; 0, or -1 when the log cannot be opened.
 int cgi_log(const char* unit, int line, const char* function, const char* format, ...)
     __attribute__((format(printf, 4, 5)));
+
+// ---- Programs run with an argument list --------------------------------------------------
+
+// Runs argv[0] (a bare program name, see nvr_program_path) with the arguments argv[1..]
+// exactly as given, no shell in between, and waits: 0 when it exited with 0, -1 otherwise.
+// Arguments that are system paths must be resolved (nvr_path) by the caller.
+int web_exec(const char* const* argv);
+
+// Runs `command` as web_system does and copies at most size-1 bytes of its standard output
+// into `out` (NUL-terminated); the rest is read and dropped so the command never blocks.
+// The number of bytes kept, or -1 (and an empty `out`) when the command could not start
+// or did not exit with 0.
+int web_read_command(const char* command, char* out, std::size_t size);

@@ -245,3 +245,35 @@ int record_from_json_array(const RecordKind& kind, json_object* array, void* rec
       ++applied;
   return applied;
 }
+
+// ---- Strict integers ------------------------------------------------------------------------
+
+std::optional<int> json_whole_int(json_object* object, const char* key) {
+  json_object* value = json_member(object, key);
+  if (value == nullptr) return std::nullopt;
+  int64_t v = 0;
+  if (json_object_is_type(value, json_type_int)) {
+    v = json_object_get_int64(value);
+  } else if (json_object_is_type(value, json_type_double)) {
+    double d = json_object_get_double(value);
+    if (!(d >= INT32_MIN && d <= INT32_MAX) || d != static_cast<double>(static_cast<int64_t>(d)))
+      return std::nullopt;
+    v = static_cast<int64_t>(d);
+  } else if (json_object_is_type(value, json_type_string)) {
+    const char* text = json_object_get_string(value);
+    char* end = nullptr;
+    errno = 0;
+    long long parsed = std::strtoll(text, &end, 10);
+    if (end == text || *end != '\0' || errno != 0) return std::nullopt;
+    v = parsed;
+  } else {
+    return std::nullopt;
+  }
+  if (v < INT32_MIN || v > INT32_MAX) return std::nullopt;
+  return static_cast<int>(v);
+}
+
+bool json_whole_int_in(json_object* object, const char* key, int lo, int hi) {
+  auto value = json_whole_int(object, key);
+  return value && *value >= lo && *value <= hi;
+}

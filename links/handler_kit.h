@@ -151,3 +151,12 @@ Json request_checked(const char* text, const FieldKeys& pick,
 // entry such as ["08:00", "18:00", 1] for {start, end, action}); extra elements are ignored.
 // Returns how many fields were applied, or -1 when `array` is no array.
 int record_from_json_array(const RecordKind& kind, json_object* array, void* record);
+
+// ---- Strict integers ------------------------------------------------------------------------
+
+// The integer under `key` when it is a JSON integer (or a real without a fraction) or a text
+// holding only a whole decimal integer, within int; nothing for any other value, so that
+// "abc" or 2.5 is never read as 0 or 2 where a check must refuse it.
+[[nodiscard]] std::optional<int> json_whole_int(json_object* object, const char* key);
+// True when json_whole_int gives a value in lo..hi.
+[[nodiscard]] bool json_whole_int_in(json_object* object, const char* key, int lo, int hi);

@@ -11,7 +11,10 @@ cmake --build build -j "$(nproc)" >/dev/null
 
 port=${PORT:-8080}
 root=$(pwd)/demo-root
-mkdir -p "$root"/{tmp,mnt/nand/app,mnt/nand2,var/run,dev/shm,opt/app/www}
+mkdir -p "$root"/{tmp,mnt/nand/app,mnt/nand2,var/run,dev/shm,opt/app/www,usr/bin}
+# The programs webcgi runs: the profile tool's recording stand-in, and the host's uptime.
+install -m 0755 sim/standins/dvprofile "$root/usr/bin/dvprofile"
+if command -v uptime >/dev/null; then ln -sf "$(command -v uptime)" "$root/usr/bin/uptime"; fi
 
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; }

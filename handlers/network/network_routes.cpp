@@ -1,6 +1,7 @@
 // Route table of the network services module. A null handler marks a path whose
 // handler is not built yet; it is served like an unknown path.
 #include "module_routes.h"
+#include "network/network_record.h"
 
 namespace {
 
@@ -17,7 +18,9 @@ constexpr WebReq kRoutes[] = {
     {"/7094", nullptr}, {"/7095", nullptr}, {"/7096", nullptr},
 };
 
+constexpr const RecordKind* kKinds[] = {&kNetworkKind};
+
 }  // namespace
 
 extern const ModuleRoutes kNetworkModule = {"network", kRoutes,
-                                            static_cast<int>(std::size(kRoutes))};
+                                            static_cast<int>(std::size(kRoutes)), kKinds};

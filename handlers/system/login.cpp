@@ -25,6 +25,7 @@
 #include "loginfo.h"
 #include "nvr_root.h"
 #include "field_json.h"
+#include "system/system_ipc.h"
 #include "system/user_record.h"
 #include "web_utils.h"
 
@@ -37,7 +38,7 @@ constexpr const char* kLanguageFile = "/opt/app/www/webfile/json/languages.json"
 constexpr const char* kLanguageTemp = "/opt/app/www/webfile/json/languages_bak.json";
 constexpr const char* kLockFile = "/tmp/cgilockfile";
 
-constexpr dv_sock_callback on_login_ipc_callback = LoginRouter::route;
+constexpr dv_sock_callback on_login_ipc_callback = on_system_ipc_callback;
 static_assert(kLoginAnswers[0].answer_type == kMailLinkAnswer);
 
 // Ensures the certificate folders exist (created when missing, like the board's start-up).

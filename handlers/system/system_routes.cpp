@@ -2,6 +2,9 @@
 // handler is not built yet; it is served like an unknown path.
 #include "module_routes.h"
 #include "system/login.h"
+#include "system/system_handlers.h"
+#include "system/system_ipc.h"
+#include "system/system_store.h"
 #include "system/user_record.h"
 
 namespace {
@@ -11,42 +14,42 @@ constexpr WebReq kRoutes[] = {
     {"/1001", on_change_language},
     {"/1002", nullptr},
     {"/1003", nullptr},
-    {"/1004", nullptr},
-    {"/1005", nullptr},
-    {"/1006", nullptr},
-    {"/1007", nullptr},
-    {"/1008", nullptr},
-    {"/1009", nullptr},
+    {"/1004", on_restart_device},
+    {"/1005", on_get_restart_state},
+    {"/1006", on_restore_device},
+    {"/1007", on_export_config},
+    {"/1008", on_import_config},
+    {"/1009", on_get_system_info},
     {"/1010", nullptr},
     {"/1011", nullptr},
-    {"/1012", nullptr},
-    {"/1013", nullptr},
+    {"/1012", on_set_system_info},
+    {"/1013", on_download_config},
     {"/1014", on_user_logout},
     {"/1015", nullptr},
-    {"/1016", nullptr},
-    {"/1017", nullptr},
+    {"/1016", on_get_auto_maintenance},
+    {"/1017", on_set_auto_maintenance},
     {"/1018", on_user_login_from_mail},
     {"/1019", nullptr},
-    {"/1020", nullptr},
+    {"/1020", on_get_system_info},
     {"/1021", nullptr},
     {"/1022", nullptr},
     {"/1023", nullptr},
     {"/1024", nullptr},
     {"/1030", nullptr},
     {"/1031", nullptr},
-    {"/1032", nullptr},
-    {"/1033", nullptr},
+    {"/1032", on_get_auto_reboot},
+    {"/1033", on_set_auto_reboot},
     {"/1034", nullptr},
-    {"/6070", nullptr},
-    {"/6071", nullptr},
-    {"/6072", nullptr},
-    {"/6073", nullptr},
-    {"/6074", nullptr},
-    {"/6075", nullptr},
-    {"/6076", nullptr},
-    {"/6077", nullptr},
-    {"/6080", nullptr},
-    {"/6081", nullptr},
+    {"/6070", on_get_user_list},
+    {"/6071", on_add_new_user},
+    {"/6072", on_set_user_info},
+    {"/6073", on_del_user_info},
+    {"/6074", on_get_oem_user_list},
+    {"/6075", on_modify_poe_camera_pwd},
+    {"/6076", on_cgi_notify_core},
+    {"/6077", on_cgi_set_user_info},
+    {"/6080", on_get_general_info},
+    {"/6081", on_set_general_info},
     {"/6082", nullptr},
     {"/6083", nullptr},
     {"/6084", nullptr},
@@ -72,9 +75,12 @@ constexpr WebReq kRoutes[] = {
     {"/ipc", nullptr},
 };
 
-constexpr const RecordKind* kKinds[] = {&kUserKind};
+constexpr const RecordKind* kKinds[] = {&kUserKind, &kDisplayKind, &kMaintainKind,
+                                        &kAutoRebootKind};
+constexpr int kLogParams[] = {kLogParamGeneral, kLogParamUserAdd, kLogParamUserDelete};
 
 }  // namespace
 
-extern const ModuleRoutes kSystemModule = {"system", kRoutes, static_cast<int>(std::size(kRoutes)),
-                                           kKinds,   {},      LoginRouter::kTables};
+extern const ModuleRoutes kSystemModule = {
+    "system", kRoutes,    static_cast<int>(std::size(kRoutes)),
+    kKinds,   kLogParams, SystemRouter::kTables};

@@ -143,3 +143,12 @@ int read_user_count(const char* store, int* count);
 // Stores the account (enable must be 1) in the lowest free slot and sets rec->id and
 // *id to it; -1 when all 100 slots are in use or enable is 0.
 int add_user(const char* store, UserRecord* rec, int* id);
+
+// The slot of the account in use whose name has the same first 31 characters as `name`
+// (the length account names are compared at); -1 when none does or the name is empty.
+// 0, or -1 when the store cannot be read.
+int find_user_by_name31(const char* store, const char* name, int* id);
+
+// Sets the four 32-bit channel masks from the channel texts: bit i when character i (0 to
+// 31) of the text is "1".
+void user_fill_channel_masks(UserRecord* rec);

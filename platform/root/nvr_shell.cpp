@@ -390,3 +390,8 @@ int nvr_shell_run(const char* command, std::span<const std::string_view> drop_en
   pid_t pid = nvr_shell_spawn(command, -1, drop_env);
   return pid < 0 ? -1 : nvr_shell_wait(pid);
 }
+
+std::string nvr_program_path(std::string_view name) {
+  const std::string root = nvr_root();
+  return root.empty() ? std::string(name) : program_under_root(root, name);
+}

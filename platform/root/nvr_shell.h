@@ -44,3 +44,10 @@ int nvr_shell_wait(pid_t pid);
 // nvr_shell_spawn and nvr_shell_wait: the wait status as system(3) gives it, or -1 when no
 // shell could be started.
 int nvr_shell_run(const char* command, std::span<const std::string_view> drop_env = {});
+
+// ---- Programs run without a shell -----------------------------------------------------------
+
+// The file that runs for a program named by its bare name: under a root the first of the
+// root's usr/sbin, sbin, usr/bin and bin that holds it as an executable regular file (a
+// path that cannot exist when none does); on the board the name itself, for a PATH search.
+std::string nvr_program_path(std::string_view name);

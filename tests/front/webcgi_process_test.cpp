@@ -143,7 +143,7 @@ TEST_F(WebcgiProcess, UploadsNeverReplaceFilesAndNeverStayBehind) {
     const char* expected_out;  // after the header; null: nothing written
   } cases[] = {
       {"/9998", "", nullptr},     // no such path
-      {"/1008", "", nullptr},     // a path whose handler is not built
+      {"/7051", "", nullptr},     // a path whose handler is not built
       {"/9999", "", "[file 5]"},  // a handler that leaves the file where it is
   };
   for (const Case& c : cases) {

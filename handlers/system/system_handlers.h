@@ -1,0 +1,53 @@
+// The request handlers of the account pages ("/6070" to "/6077") and of the system
+// operations: restart and restore, configuration export, import and download, system
+// information and identity, display settings, automatic maintenance and reboot.
+#pragma once
+
+int on_get_user_list(char* text);
+int on_add_new_user(char* text);
+int on_set_user_info(char* text);
+int on_del_user_info(char* text);
+int on_get_oem_user_list(char* text);
+int on_modify_poe_camera_pwd(char* text);
+int on_cgi_notify_core(char* text);
+int on_cgi_set_user_info(char* text);
+
+int on_restart_device(char* text);
+int on_get_restart_state(char* text);
+int on_restore_device(char* text);
+int on_export_config(char* text);
+int on_import_config(char* text);
+int on_download_config(char* text);
+int on_get_system_info(char* text);
+int on_set_system_info(char* text);
+int on_get_general_info(char* text);
+int on_set_general_info(char* text);
+int on_get_auto_maintenance(char* text);
+int on_set_auto_maintenance(char* text);
+int on_get_auto_reboot(char* text);
+int on_set_auto_reboot(char* text);
+
+// Operation log sub types of the system events (restart is loginfo.h's kLogSubRestart).
+inline constexpr int kLogSubExportConfig = 213;
+inline constexpr int kLogSubImportConfig = 214;
+inline constexpr int kLogSubRestore = 215;
+
+// Parameter types of the module's operation log records (listed in the module registry).
+inline constexpr int kLogParamGeneral = 913;
+inline constexpr int kLogParamUserAdd = 921;
+inline constexpr int kLogParamUserDelete = 922;
+
+// The uptime text of "/1009": the output of "uptime" cut before its user count ("users"
+// found: 5 characters before it) or else 2 characters before its first "l" (the load);
+// as read when neither applies. A cut never reaches before the start of the text.
+void cut_uptime(char* text);
+
+// True for the path of a file directly in "/tmp": "/tmp/" and one plain name (not "." or
+// "..", no "/", no control characters).
+[[nodiscard]] bool is_plain_tmp_path(const char* path);
+
+// Stores the host name (cut to 127 characters) in the network record, read first so that its
+// other settings stay; false when the read or the write failed.
+[[nodiscard]] bool store_host_name(const char* name);
+// Tells the core the new device id (1705) and that the host name changed (1702).
+void notice_identity(int device_id);
