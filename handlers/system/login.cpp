@@ -25,6 +25,7 @@
 #include "loginfo.h"
 #include "nvr_root.h"
 #include "field_json.h"
+#include "handler_kit.h"
 #include "system/system_ipc.h"
 #include "system/user_record.h"
 #include "web_utils.h"
@@ -177,41 +178,40 @@ void cookie_domain_from_host(const char* host, char* out, std::size_t size) {
 }
 
 int on_user_login(char* text) {
-  json_object* tree = get_request_tokener_json_object(text);
+  Json tree(get_request_tokener_json_object(text));
   if (tree == nullptr) return -1;
   make_certificate_dirs();
 
   char name[256] = "", md5[33] = "";
-  on_cgi_get_string_from_json(tree, "userName", name, sizeof name);
-  on_cgi_get_string_from_json(tree, "md5", md5, sizeof md5);
-  json_object_put(tree);
+  on_cgi_get_string_from_json(tree.get(), "userName", name, sizeof name);
+  on_cgi_get_string_from_json(tree.get(), "md5", md5, sizeof md5);
 
   UserRecord user{};
   bool found = read_user_by_name(kStoreMain, name, &user) == 0;
   int type = login_result(user, found, md5);
 
-  json_object* answer = json_object_new_object();
-  add_int(answer, "type", type);
+  Json answer(json_object_new_object());
+  add_int(answer.get(), "type", type);
   char session[33];
   if (type >= 0 && get_session_id(session)) {
-    record_to_json(kUserLoginKeys, &user, answer);
-    json_object_object_add(answer, "sessionId", json_object_new_string(session));
-    add_int(answer, "failoverMode", get_param_int(kStoreMain, "failover_mode", 0));
-    add_int(answer, "sameChannel", get_param_int(kStoreMain, "same_channel_exist", 0) == 2 ? 1 : 0);
-    add_param_text(answer, "hardwareVersion", "hardware_version", "V1.1");
-    add_param_text(answer, "softwareVersion", "software_version", "7x.7.0.9");
-    add_param_text(answer, "model", "model", "");
+    record_to_json(kUserLoginKeys, &user, answer.get());
+    json_object_object_add(answer.get(), "sessionId", json_object_new_string(session));
+    add_int(answer.get(), "failoverMode", get_param_int(kStoreMain, "failover_mode", 0));
+    add_int(answer.get(), "sameChannel",
+            get_param_int(kStoreMain, "same_channel_exist", 0) == 2 ? 1 : 0);
+    add_param_text(answer.get(), "hardwareVersion", "hardware_version", "V1.1");
+    add_param_text(answer.get(), "softwareVersion", "software_version", "7x.7.0.9");
+    add_param_text(answer.get(), "model", "model", "");
 
     OperationLogRecord log = cgi_make_log(kLogSubLogin, kLogParamNone);
     std::snprintf(log.userName, sizeof log.userName, "%.63s", name);
     cgi_send_log(on_login_ipc_callback, log);
   } else if (type >= 0) {
-    json_object_put(answer);  // no random source: refuse rather than hand out a guessable id
-    answer = json_object_new_object();
-    add_int(answer, "type", -1);
+    // No random source: refuse rather than hand out a guessable id.
+    answer.reset(json_object_new_object());
+    add_int(answer.get(), "type", -1);
   }
-  write_json_as_text(answer);
-  json_object_put(answer);
+  write_json_as_text(answer.get());
   return 0;
 }
 
@@ -224,17 +224,12 @@ int on_user_logout(char* /*text*/) {
 int on_user_login_from_mail(char* text) {
   char payload[256] = {};
   std::snprintf(payload, sizeof payload, "%s", text != nullptr ? text : "");
-  int rc = cgi_start_ipc(on_login_ipc_callback, kMailLinkCheck, sizeof payload, payload, 0);
-  if (g_callback_done == 0) cgi_error_to_webserver(kCgiText);
-  cgi_stop_ipc(rc);
+  kSystemCore.query(kMailLinkCheck, payload, kCgiText);
   return 0;
 }
 
 int on_change_language(char* text) {
-  json_object* tree = get_request_tokener_json_object(text);
-  bool valid = language_list_is_valid(tree);
-  if (tree != nullptr) json_object_put(tree);
-  if (!valid) return -1;
+  if (!language_list_is_valid(Json(get_request_tokener_json_object(text)).get())) return -1;
 
   int lock = file_lock(nvr_path(kLockFile).c_str());
   bool replaced = replace_file(nvr_path(kLanguageTemp), nvr_path(kLanguageFile), text);
