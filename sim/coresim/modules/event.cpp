@@ -85,19 +85,11 @@ std::vector<std::uint8_t> camera_privacy_masks(std::span<const std::uint8_t> req
   return out;
 }
 
-// Answer 7503: the camera's model type (1: a camera that keeps its own masks).
-std::vector<std::uint8_t> camera_model_type(std::span<const std::uint8_t>) {
-  std::vector<std::uint8_t> out;
-  put_i32(out, 1);
-  return out;
-}
-
 constexpr NamedBuilder kEventBuilders[] = {
     {"motion_map", motion_map, "332-byte motion map of the requested channel (answer 8206)"},
     {"camera_osd", camera_osd, "848-byte camera OSD of the requested channel (answer 8211)"},
     {"camera_privacy_masks", camera_privacy_masks,
      "2832-byte privacy masks of the requested camera (answer 7502)"},
-    {"camera_model_type", camera_model_type, "int32 model type 1 (answer 7503)"},
 };
 
 }  // namespace
@@ -120,9 +112,9 @@ extern const CoreModule kCoreEvent = {"event", R"(# event module
 # Camera OSD: set (result word, 0 = done) and read.
 3210 builder=status_ok
 3211 builder=camera_osd
-# Privacy masks on the camera, its model type, and the mask edit switch (result word).
+# Privacy masks on the camera and the mask edit switch (result word). The camera's model
+# type (2503) is the camera module's rule.
 2502 builder=camera_privacy_masks
-2503 builder=camera_model_type
 3353 builder=status_ok
 # Notices and camera commands sent without waiting.
 1007 silent
