@@ -155,14 +155,14 @@ int on_set_videolost_schedule(char* text) {
   auto channel = channel_from_json(tree.get(), "camId");
   if (!channel) return -1;
   auto block = std::make_unique<ScheduleBlock>();
-  if (get_schedule_by_json(tree.get(), "schedule", block.get()) == 0 &&
-      write_video_loss_schedule(kStoreMain, block.get(), *channel) != 0) {
+  const bool has_schedule = get_schedule_by_json(tree.get(), "schedule", block.get()) == 0;
+  if (has_schedule && write_video_loss_schedule(kStoreMain, block.get(), *channel) != 0) {
     cgi_error_to_webserver(kCgiText);
     return -1;
   }
-  // The schedule reached the store: the core hears of it even when the record fails.
-  bool stored = store_video_loss(tree.get(), *channel, kScheduleEnable);
-  send_changed(*channel);
+  // A schedule that reached the store is told to the core even when the record fails.
+  const bool stored = store_video_loss(tree.get(), *channel, kScheduleEnable);
+  if (stored || has_schedule) send_changed(*channel);
   if (!stored) return -1;
   write_ok();
   return 0;
