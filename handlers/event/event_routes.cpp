@@ -2,39 +2,44 @@
 // handler is not built yet; it is served like an unknown path.
 #include "event/motion.h"
 #include "event/motion_record.h"
+#include "event/osd_mask.h"
+#include "event/snapshot.h"
+#include "event/snapshot_record.h"
 #include "event/video_ipc.h"
+#include "event/videoloss.h"
+#include "event/videoloss_record.h"
 #include "module_routes.h"
 
 namespace {
 
 constexpr WebReq kRoutes[] = {
-    {"/6000", nullptr},
-    {"/6001", nullptr},
-    {"/6002", nullptr},
+    {"/6000", on_get_osd_info},
+    {"/6001", on_set_osd_info},
+    {"/6002", OnSetOSDName},
     {"/6010", on_get_movedetect_info},
     {"/6011", OnGetMotionSchedule},
     {"/6012", on_set_movedetect_info},
     {"/6013", OnSetMotionSchedule},
-    {"/6014", nullptr},
-    {"/6015", nullptr},
-    {"/6016", nullptr},
-    {"/6017", nullptr},
-    {"/6018", nullptr},
-    {"/6019", nullptr},
+    {"/6014", on_get_videolost_info},
+    {"/6015", on_get_videolost_schedule},
+    {"/6016", on_set_videolost_info},
+    {"/6017", on_set_videolost_schedule},
+    {"/6018", on_get_privacy_masks},
+    {"/6019", on_set_privacy_mask},
     {"/6090", nullptr},
     {"/6091", nullptr},
     {"/6092", nullptr},
     {"/6093", nullptr},
-    {"/6094", nullptr},
-    {"/6095", nullptr},
+    {"/6094", on_get_videoloss_info},
+    {"/6095", on_set_videoloss_info},
     {"/6096", nullptr},
     {"/6097", nullptr},
     {"/6098", on_get_motion_map},
     {"/6112", on_set_motion_dialog},
     {"/6113", on_set_motion_schedule_info},
     {"/6114", on_set_motion_basic_info},
-    {"/6115", nullptr},
-    {"/6116", nullptr},
+    {"/6115", on_get_privacy_mask_ovf},
+    {"/6116", on_get_ipc_model_type},
     {"/6117", on_set_move_action},
     {"/6118", nullptr},
     {"/6119", on_set_move_others},
@@ -89,12 +94,12 @@ constexpr WebReq kRoutes[] = {
     {"/6170", nullptr},
     {"/6171", nullptr},
     {"/6172", nullptr},
-    {"/6173", nullptr},
-    {"/6174", nullptr},
-    {"/6175", nullptr},
-    {"/6176", nullptr},
-    {"/6177", nullptr},
-    {"/6178", nullptr},
+    {"/6173", on_delete_privacy_mask},
+    {"/6174", on_get_snapshot_schedule},
+    {"/6175", on_set_snapshot_schedule},
+    {"/6176", on_get_snapshot_setting_params},
+    {"/6177", on_set_snapshot_setting_params},
+    {"/6178", on_set_snapshot_batch_setting},
     {"/6179", nullptr},
     {"/6180", nullptr},
     {"/6181", nullptr},
@@ -112,15 +117,16 @@ constexpr WebReq kRoutes[] = {
     {"/6195", nullptr},
     {"/6196", nullptr},
     {"/6197", nullptr},
-    {"/6198", nullptr},
-    {"/6996", nullptr},
-    {"/6997", nullptr},
-    {"/6998", nullptr},
-    {"/6999", nullptr},
+    {"/6198", on_cgi_set_privacy_edit},
+    {"/6996", on_set_osdconfig},
+    {"/6997", on_get_osdconfig},
+    {"/6998", on_set_exception},
+    {"/6999", on_get_exception},
 };
 
-constexpr const RecordKind* kKinds[] = {&kMotionKind};
-constexpr int kLogParams[] = {kLogParamMotion};
+constexpr const RecordKind* kKinds[] = {&kMotionKind, &kVideoLossKind, &kTriggerAlarmsKind,
+                                        &kSnapshotScheduleKind, &kSnapshotKind};
+constexpr int kLogParams[] = {kLogParamMotion, kLogParamVideoLoss};
 
 }  // namespace
 

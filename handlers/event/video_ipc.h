@@ -7,6 +7,8 @@
 #include "cgi_ipc.h"
 #include "event/motion.h"
 #include "event/motion_core.h"
+#include "event/osd_mask.h"
+#include "event/osd_mask_core.h"
 #include "handler_kit.h"
 #include "ipc_router.h"
 
@@ -27,7 +29,15 @@ inline constexpr IpcAnswerRoute kVideoAnswers[] = {
     {8261, kResultWord, on_cgi_ok_failed_cb},
     {8269, kResultWord, on_cgi_ok_failed_cb},
 };
-using VideoRouter = IpcRouter<kVideoAnswers>;
+// The camera OSD and privacy-mask answers (event/osd_mask.h).
+inline constexpr IpcAnswerRoute kOsdMaskAnswers[] = {
+    {kCameraOsdSetAnswer, kResultWord, on_set_osdconfig_cb},
+    {kCameraOsdAnswer, sizeof(CameraOsdRecord), on_get_osdconfig_cb},
+    {kCameraMasksAnswer, sizeof(CameraMaskEntry), on_get_privacy_mask_ovf_cb},
+    {kCameraModelAnswer, kResultWord, on_get_ipc_model_type_cb},
+    {kPrivacyEditAnswer, kResultWord, on_set_privacy_edit_cb},
+};
+using VideoRouter = IpcRouter<kVideoAnswers, kOsdMaskAnswers>;
 
 // Routes a core answer by its type to the module's writer; unknown types and answers
 // without a payload are ignored (the waiting handler then times out).
@@ -36,3 +46,4 @@ inline constexpr CoreLink kVideoCore{on_video_ipc_callback};
 
 // Parameter types of the module's operation log records.
 inline constexpr int kLogParamMotion = 909;
+inline constexpr int kLogParamVideoLoss = 908;

@@ -2,6 +2,8 @@
 // the writers write.
 #include <gtest/gtest.h>
 
+#include <json-c/json.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -10,6 +12,8 @@
 #include "cgi.h"
 #include "cgi_ipc.h"
 #include "event/video_ipc.h"
+#include "support/bytes.h"
+#include "support/json_tree.h"
 
 namespace {
 
@@ -86,6 +90,40 @@ TEST(VideoAnswers, UnknownTypesAndMissingPayloadsAreIgnored) {
   Answer none = deliver(8244, "", true);
   EXPECT_EQ(none.out, "");
   EXPECT_EQ(none.flag, 0);
+}
+
+TEST(VideoAnswers, CameraOsdResultAndSettings) {
+  EXPECT_EQ(deliver(8210, le32(0)).out, kText + "OK");
+  EXPECT_EQ(deliver(8210, le32(-1)).out, kText + "NO_SUPPORT");
+  EXPECT_EQ(deliver(8210, le32(5)).out, kText + "ERROR");
+  EXPECT_EQ(deliver(8210, std::string("\x01", 1)).out, kText + "CGI ERROR");
+
+  // A camera that is not connected answers a negative channel: only "disconnect" 0.
+  const std::string record = nvrtest::Bytes().i32(-1).zeros(844).str();
+  EXPECT_EQ(deliver(8211, record).out, kJson + R"({ "disconnect": 0 })");
+  Answer cut = deliver(8211, record.substr(0, 847));
+  EXPECT_EQ(cut.out, kText + "CGI ERROR");
+  EXPECT_EQ(cut.flag, 1);
+}
+
+TEST(VideoAnswers, CameraMasksBoundedByTheirFields) {
+  nvrtest::Bytes entry;
+  entry.i32(3).i32(1).i32(2).i32(1).text(std::string(32, 'v'), 32).i32(4).i32(1);
+  entry.text(std::string(64, 'c'), 64);
+  for (int a = 0; a < 28; ++a)
+    entry.i32(a).i32(1).i32(a).i32(a).i32(5).i32(6).i32(0).i32(1).text(std::string(64, 'n'), 64);
+  entry.i32(1).i32(1).zeros(8).i32(1).i32(30);  // a camera that claims 30 areas
+  const std::string payload = entry.str() + entry.str() + "\x07";
+  Answer a = deliver(7502, payload);
+  ASSERT_EQ(a.out.rfind(kJson, 0), 0u) << a.out;
+  nvrtest::JsonTree tree(a.out.substr(kJson.size()));
+  ASSERT_EQ(json_object_array_length(tree.get()), 2u);  // the stray byte is no entry
+  nvrtest::JsonTree first(json_object_to_json_string(json_object_array_get_idx(tree.get(), 0)));
+  EXPECT_EQ(first.text("sdkversion"), '"' + std::string(32, 'v') + '"');
+  EXPECT_EQ(first.text("colorList"), '"' + std::string(64, 'c') + '"');
+  nvrtest::JsonTree areas(first.text("area"));
+  EXPECT_EQ(json_object_array_length(areas.get()), 28u);
+  EXPECT_EQ(deliver(7502, payload.substr(0, 100)).out, kText + "CGI ERROR");
 }
 
 }  // namespace
