@@ -131,3 +131,13 @@ struct CoreLink {
   void log(int param_type, int channel = -1) const;
   void log_mask(int param_type, int channel, uint64_t mask) const;
 };
+
+// ---- Record lists and partial copies ---------------------------------------------------------
+
+// The records as a bare JSON array (no enclosing object) of the pick's keys: count records,
+// never below 0.
+void write_record_array(const FieldKeys& pick, const void* records, int count);
+
+// Copies the picked fields (byte for byte, whatever their JSON keys) from one record of the
+// pick's kind to another.
+void record_copy_fields(const FieldKeys& pick, const void* from, void* to);

@@ -2,7 +2,8 @@
 #include "modules.h"
 
 namespace {
-const CoreModule* const kModules[] = {&kCoreSystem, &kCoreEvent, &kCoreRecord, &kCoreCamera};
+const CoreModule* const kModules[] = {&kCoreSystem, &kCoreEvent, &kCoreRecord, &kCoreCamera,
+                                      &kCoreAlarm};
 }  // namespace
 
 std::span<const CoreModule* const> coresim_modules() {

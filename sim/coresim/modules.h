@@ -20,6 +20,7 @@ extern const CoreModule kCoreSystem;
 extern const CoreModule kCoreEvent;
 extern const CoreModule kCoreRecord;
 extern const CoreModule kCoreCamera;
+extern const CoreModule kCoreAlarm;
 
 std::span<const CoreModule* const> coresim_modules();
 
