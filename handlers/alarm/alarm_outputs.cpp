@@ -67,19 +67,19 @@ int on_set_alarm_output(char* text) {
     return -1;
   }
   bool failed = false;
+  bool stored = false;
+  auto note = [&](bool ok) { (ok ? stored : failed) = true; };
   auto block = std::make_unique<ScheduleBlock>();
-  const bool schedule_sent =
-      get_schedule_by_json_ex(json_member(tree.get(), "dialog"), "effective", block.get()) == 0;
-  if (schedule_sent && write_schedule(kStoreMain, kAlarmOutSchedule.table, *id, block.get()) != 0)
-    failed = true;
+  if (get_schedule_by_json_ex(json_member(tree.get(), "dialog"), "effective", block.get()) == 0)
+    note(write_schedule(kStoreMain, kAlarmOutSchedule.table, *id, block.get()) == 0);
 
   // The page sends the whole output; without its name the output itself is left as stored
   // (only what it carries is copied on).
   AlarmOutRecord& source = outs[*id];
   (void)record_from_json(kOutputSaveKeys, tree.get(), &source);
-  if (json_member(tree.get(), "name") != nullptr && store_write(kStoreMain, source) != 0)
-    failed = true;
-  kAlarmCore.notice(kAlarmOutChanged, int32_t{*id});
+  if (json_member(tree.get(), "name") != nullptr) note(store_write(kStoreMain, source) == 0);
+  // The core hears of whatever reached the store, also when another part failed.
+  if (stored || !failed) kAlarmCore.notice(kAlarmOutChanged, int32_t{*id});
 
   uint64_t mask = get_copy_flag_by_json(tree.get(), "copyChn", "copyCnt");
   mask &= (uint64_t{1} << kAlarmOutputs) - 1;
@@ -87,10 +87,11 @@ int on_set_alarm_output(char* text) {
   for (int i = 0; i < kAlarmOutputs; ++i)
     if ((mask >> i & 1u) != 0) record_copy_fields(kOutputCopyKeys, &source, &outs[i]);
   if (mask != 0) {
-    if (read_schedule(kStoreMain, kAlarmOutSchedule.table, *id, block.get()) != 0 ||
-        store_write_selected(kStoreMain, std::span<const AlarmOutRecord>(outs), mask) != 0 ||
-        copy_schedule(kStoreMain, kAlarmOutSchedule.table, block.get(), mask) != 0)
-      failed = true;
+    const bool copied =
+        read_schedule(kStoreMain, kAlarmOutSchedule.table, *id, block.get()) == 0 &&
+        store_write_selected(kStoreMain, std::span<const AlarmOutRecord>(outs), mask) == 0 &&
+        copy_schedule(kStoreMain, kAlarmOutSchedule.table, block.get(), mask) == 0;
+    if (!copied) failed = true;
     for (int i = 0; i < kAlarmOutputs; ++i)
       if ((mask >> i & 1u) != 0) kAlarmCore.notice(kAlarmOutChanged, int32_t{i});
   }
