@@ -84,6 +84,12 @@ std::optional<int> input_of(json_object* tree, const char* key) {
   return store_write(kStoreMain, rec) == 0;
 }
 
+// A JSON value's text in a schedule text field, cut to fit (JSON null: empty).
+void copy_text(char (&out)[32], json_object* value) {
+  const char* text = json_object_get_string(value);
+  std::snprintf(out, sizeof out, "%s", text != nullptr ? text : "");
+}
+
 // The simple page's schedule: 8 rows of 12 [start, end] pairs replace the first 12 periods
 // of each row the request carries, each with action 6. Nothing to do without "schedule".
 [[nodiscard]] bool store_simple_schedule(json_object* tree, int id) {
@@ -104,12 +110,8 @@ std::optional<int> input_of(json_object* tree, const char* key) {
       json_object* pair = i < n ? json_object_array_get_idx(row, i) : nullptr;
       if (!json_object_is_type(pair, json_type_array)) continue;
       const std::size_t parts = json_object_array_length(pair);
-      if (parts > 0)
-        std::snprintf(s.start, sizeof s.start, "%s",
-                      json_object_get_string(json_object_array_get_idx(pair, 0)));
-      if (parts > 1)
-        std::snprintf(s.end, sizeof s.end, "%s",
-                      json_object_get_string(json_object_array_get_idx(pair, 1)));
+      if (parts > 0) copy_text(s.start, json_object_array_get_idx(pair, 0));
+      if (parts > 1) copy_text(s.end, json_object_array_get_idx(pair, 1));
     }
   }
   return write_schedule(kStoreMain, table, id, block.get()) == 0;

@@ -287,6 +287,18 @@ TEST_F(AlarmPages, SimpleInputScheduleReplacesTwelvePeriodsWithAction6) {
     EXPECT_STREQ(json_object_get_string(json_object_object_get(last, "startTime")), start);
     EXPECT_EQ(json_object_get_int(json_object_object_get(last, "actionType")), 6);
   }
+  // A row that is short or holds no texts clears the periods it does not give.
+  ASSERT_EQ(web().post("/6062", R"({"alarm":{"id":9,"enable":1,"type":0,"triChannels":"1",)"
+                                R"("triAlarms":0,"interval":1},"schedule":[[[null,"01:00"]]]})"),
+            kOk);
+  JsonTree again(body_of(web().get("/6061", "9")));
+  json_object* row0 = json_object_array_get_idx(again.at("schedule"), 0);
+  EXPECT_STREQ(
+      json_object_to_json_string_ext(json_object_array_get_idx(row0, 0), JSON_C_TO_STRING_PLAIN),
+      R"({"startTime":"","endTime":"01:00","actionType":6})");
+  EXPECT_STREQ(
+      json_object_to_json_string_ext(json_object_array_get_idx(row0, 1), JSON_C_TO_STRING_PLAIN),
+      R"({"startTime":"","endTime":"","actionType":6})");
 }
 
 TEST_F(AlarmPages, NvrInputWithOnlyItsIdWritesNothingAndSendsItsBit) {
