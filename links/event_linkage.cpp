@@ -270,7 +270,13 @@ int event_linkage_copy(const EventLinkageDesc& desc, int channel, const void* re
   if (record != nullptr &&
       store_copy_mask(kStoreMain, *desc.record, record, mask, desc.index, desc.record_table) != 0)
     ok = false;
+  return event_linkage_copy_parts(desc, channel, mask) == 0 && ok ? 0 : -1;
+}
 
+int event_linkage_copy_parts(const EventLinkageDesc& desc, int channel, uint64_t mask) {
+  if (desc.record == nullptr || !valid_channel(channel)) return -1;
+  if (mask == 0) return 0;
+  bool ok = true;
   auto block = std::make_unique<ScheduleBlock>();
   for (const LinkageSchedule& s : desc.schedules)
     if (read_schedule(kStoreMain, s.table, channel, block.get()) != 0 ||

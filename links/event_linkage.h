@@ -209,6 +209,11 @@ json_object* event_linkage_json(const EventLinkageDesc& desc, int channel);
 int event_linkage_copy(const EventLinkageDesc& desc, int channel, const void* record,
                        uint64_t mask);
 
+// The same without the detection record: each schedule, the white-LED list, the HTTP
+// target and the PTZ linkage of `channel`, for kinds whose records keep per-channel fields
+// (names, enables) that a copy must not carry over. Same results.
+int event_linkage_copy_parts(const EventLinkageDesc& desc, int channel, uint64_t mask);
+
 // Sends desc.notice for `channel` (kChannelMask adds `copy_mask`), through `callback`.
 // Returns 0, or -1 when the kind has no such notice or the channel is out of range.
 int event_linkage_notify(const EventLinkageDesc& desc, dv_sock_callback callback, int channel,

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "cgi_ipc.h"
 #include "cgi_json.h"
@@ -276,4 +277,22 @@ std::optional<int> json_whole_int(json_object* object, const char* key) {
 bool json_whole_int_in(json_object* object, const char* key, int lo, int hi) {
   auto value = json_whole_int(object, key);
   return value && *value >= lo && *value <= hi;
+}
+
+void write_record_array(const FieldKeys& pick, const void* records, int count) {
+  Json list(json_object_new_array());
+  const auto* bytes = static_cast<const unsigned char*>(records);
+  for (int i = 0; i < count && records != nullptr; ++i) {
+    json_object* object = json_object_new_object();
+    (void)record_to_json(pick, bytes + static_cast<std::size_t>(i) * pick.kind->size, object);
+    json_object_array_add(list.get(), object);
+  }
+  write_json(list.get());
+}
+
+void record_copy_fields(const FieldKeys& pick, const void* from, void* to) {
+  if (from == nullptr || to == nullptr) return;
+  for (const FieldKey& k : pick.keys)
+    std::memcpy(static_cast<unsigned char*>(to) + k.field->offset,
+                static_cast<const unsigned char*>(from) + k.field->offset, k.field->size);
 }

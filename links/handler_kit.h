@@ -160,3 +160,13 @@ int record_from_json_array(const RecordKind& kind, json_object* array, void* rec
 [[nodiscard]] std::optional<int> json_whole_int(json_object* object, const char* key);
 // True when json_whole_int gives a value in lo..hi.
 [[nodiscard]] bool json_whole_int_in(json_object* object, const char* key, int lo, int hi);
+
+// ---- Record lists and partial copies ---------------------------------------------------------
+
+// The records as a bare JSON array (no enclosing object) of the pick's keys: count records,
+// never below 0.
+void write_record_array(const FieldKeys& pick, const void* records, int count);
+
+// Copies the picked fields (byte for byte, whatever their JSON keys) from one record of the
+// pick's kind to another.
+void record_copy_fields(const FieldKeys& pick, const void* from, void* to);

@@ -2,8 +2,8 @@
 #include "modules.h"
 
 namespace {
-const CoreModule* const kModules[] = {&kCoreSystem, &kCoreEvent, &kCoreRecord, &kCoreCamera,
-                                      &kCorePtz};
+const CoreModule* const kModules[] = {&kCoreSystem, &kCoreEvent, &kCoreRecord,
+                                      &kCoreCamera, &kCorePtz,   &kCoreAlarm};
 }  // namespace
 
 std::span<const CoreModule* const> coresim_modules() {

@@ -21,6 +21,7 @@ extern const CoreModule kCoreEvent;
 extern const CoreModule kCoreRecord;
 extern const CoreModule kCoreCamera;
 extern const CoreModule kCorePtz;
+extern const CoreModule kCoreAlarm;
 
 std::span<const CoreModule* const> coresim_modules();
 

@@ -20,8 +20,9 @@ TEST(ModuleRegistry, LogParameterTypesAreUniqueAcrossModules) {
       ++listed;
       EXPECT_TRUE(seen.insert(param).second) << module->name << " reuses " << param;
     }
-  // The built modules' types: channels, recording, motion.
-  for (int param : {901, 902, 903, 905, 906, 907, 909, 920}) EXPECT_EQ(seen.count(param), 1u);
+  // The built modules' types.
+  for (int param : {901, 902, 903, 904, 905, 906, 907, 908, 909, 910, 911, 913, 920, 921, 922})
+    EXPECT_EQ(seen.count(param), 1u) << param;
   EXPECT_EQ(listed, static_cast<int>(seen.size()));
 }
 
