@@ -5,6 +5,8 @@
 #include "event/osd_mask.h"
 #include "event/snapshot.h"
 #include "event/snapshot_record.h"
+#include "event/vca.h"
+#include "event/vca_record.h"
 #include "event/video_ipc.h"
 #include "event/videoloss.h"
 #include "event/videoloss_record.h"
@@ -55,30 +57,30 @@ constexpr WebReq kRoutes[] = {
     {"/6129", nullptr},
     {"/6130", nullptr},
     {"/6131", nullptr},
-    {"/6132", nullptr},
-    {"/6133", nullptr},
-    {"/6134", nullptr},
-    {"/6135", nullptr},
-    {"/6136", nullptr},
-    {"/6137", nullptr},
-    {"/6138", nullptr},
-    {"/6139", nullptr},
-    {"/6140", nullptr},
-    {"/6141", nullptr},
-    {"/6142", nullptr},
-    {"/6143", nullptr},
-    {"/6144", nullptr},
-    {"/6145", nullptr},
-    {"/6146", nullptr},
-    {"/6147", nullptr},
-    {"/6148", nullptr},
-    {"/6149", nullptr},
-    {"/6150", nullptr},
-    {"/6151", nullptr},
+    {"/6132", on_get_vca_region},
+    {"/6133", on_set_vca_region},
+    {"/6134", on_get_vca_motion},
+    {"/6135", on_set_vca_motion},
+    {"/6136", on_get_vca_tamper},
+    {"/6137", on_set_vca_tamper},
+    {"/6138", on_get_vca_line},
+    {"/6139", on_set_vca_line},
+    {"/6140", on_get_vca_loitering},
+    {"/6141", on_set_vca_loitering},
+    {"/6142", on_get_vca_human},
+    {"/6143", on_set_vca_human},
+    {"/6144", on_get_vca_people},
+    {"/6145", on_set_vca_people},
+    {"/6146", on_get_vca_settings},
+    {"/6147", on_set_vca_settings},
+    {"/6148", on_get_smart_event_schedule},
+    {"/6149", on_set_smart_event_schedule},
+    {"/6150", on_set_vca_allrtm_others},
+    {"/6151", on_get_vca_common_para},
     {"/6152", nullptr},
     {"/6153", nullptr},
-    {"/6154", nullptr},
-    {"/6157", nullptr},
+    {"/6154", on_vca_clear_people_count},
+    {"/6157", on_get_vca_support},
     {"/6158", nullptr},
     {"/6159", nullptr},
     {"/6160", nullptr},
@@ -92,8 +94,8 @@ constexpr WebReq kRoutes[] = {
     {"/6168", nullptr},
     {"/6169", nullptr},
     {"/6170", nullptr},
-    {"/6171", nullptr},
-    {"/6172", nullptr},
+    {"/6171", on_set_vca_leftremove},
+    {"/6172", on_get_vca_leftremove},
     {"/6173", on_delete_privacy_mask},
     {"/6174", on_get_snapshot_schedule},
     {"/6175", on_set_snapshot_schedule},
@@ -124,8 +126,9 @@ constexpr WebReq kRoutes[] = {
     {"/6999", on_get_exception},
 };
 
-constexpr const RecordKind* kKinds[] = {&kMotionKind, &kVideoLossKind, &kTriggerAlarmsKind,
-                                        &kSnapshotScheduleKind, &kSnapshotKind};
+constexpr const RecordKind* kKinds[] = {&kMotionKind,        &kVideoLossKind,
+                                        &kTriggerAlarmsKind, &kSnapshotScheduleKind,
+                                        &kSnapshotKind,      &kSmartEventKind};
 constexpr int kLogParams[] = {kLogParamMotion, kLogParamVideoLoss};
 
 }  // namespace

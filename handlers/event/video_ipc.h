@@ -9,6 +9,7 @@
 #include "event/motion_core.h"
 #include "event/osd_mask.h"
 #include "event/osd_mask_core.h"
+#include "event/vca.h"
 #include "handler_kit.h"
 #include "ipc_router.h"
 
@@ -37,7 +38,7 @@ inline constexpr IpcAnswerRoute kOsdMaskAnswers[] = {
     {kCameraModelAnswer, kResultWord, on_get_ipc_model_type_cb},
     {kPrivacyEditAnswer, kResultWord, on_set_privacy_edit_cb},
 };
-using VideoRouter = IpcRouter<kVideoAnswers, kOsdMaskAnswers>;
+using VideoRouter = IpcRouter<kVideoAnswers, kOsdMaskAnswers, kVcaAnswers>;
 
 // Routes a core answer by its type to the module's writer; unknown types and answers
 // without a payload are ignored (the waiting handler then times out).
