@@ -85,11 +85,155 @@ std::vector<std::uint8_t> camera_privacy_masks(std::span<const std::uint8_t> req
   return out;
 }
 
+// ---- Smart events (VCA): what a camera with analysis keeps ----------------------------------
+
+void put_zero(std::vector<std::uint8_t>& out, std::size_t n) {
+  out.insert(out.end(), n, 0);
+}
+
+// A 4480-byte area record: a box over the middle of a 22 x 18 grid, drawn once more as the
+// first of the four regions. `event` picks the values that event's page shows.
+std::vector<std::uint8_t> vca_area(std::span<const std::uint8_t> request, int event) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, requested_channel(request));
+  put_i32(out, 1);  // on
+  put_zero(out, 16);
+  put_i32(out, event == 6 ? 0 : 50);  // sensitivity
+  put_i32(out, event == 5 ? 10 : 0);  // loitering time
+  put_i32(out, event == 5 ? 2 : 0);   // loitering size
+  put_i32(out, event == 6 ? 5 : 0);   // human tracks
+  std::string grid;
+  for (int row = 0; row < 18; ++row)
+    grid += row >= 4 && row < 14 ? std::string(6, '0') + std::string(10, '1') + std::string(6, '0')
+                                 : std::string(22, '0');
+  put_text(out, event == 3 || event == 6 ? "" : grid, 300);
+  put_i32(out, event == 2 ? 3 : 0);  // advanced motion: ignore time
+  put_i32(out, 1);                   // object type: people
+  put_text(out, "120,340,340,120", 64);
+  put_text(out, "60,60,200,200", 64);
+  put_zero(out, 564 - out.size());  // copy text and room
+  put_i32(out, 1);                  // region type: one polygon per region
+  put_i32(out, 0);                  // region scene
+  put_i32(out, 1);                  // region 0 on
+  put_zero(out, 4);
+  put_i32(out, 10);  // its time
+  put_i32(out, 1);   // its object type
+  put_zero(out, 64);
+  put_text(out, "120,340,340,120", 64);
+  put_text(out, "60,60,200,200", 64);
+  out.resize(4480, 0);
+  return out;
+}
+
+std::vector<std::uint8_t> vca_region(std::span<const std::uint8_t> request) {
+  return vca_area(request, 0);
+}
+std::vector<std::uint8_t> vca_motion(std::span<const std::uint8_t> request) {
+  return vca_area(request, 2);
+}
+std::vector<std::uint8_t> vca_tamper(std::span<const std::uint8_t> request) {
+  return vca_area(request, 3);
+}
+std::vector<std::uint8_t> vca_loitering(std::span<const std::uint8_t> request) {
+  return vca_area(request, 5);
+}
+std::vector<std::uint8_t> vca_human(std::span<const std::uint8_t> request) {
+  return vca_area(request, 6);
+}
+
+// Answer 8241: a 1920 x 1080 frame crossed by one line across its middle.
+std::vector<std::uint8_t> vca_line(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, requested_channel(request));
+  put_i32(out, 1);
+  put_i32(out, 1920);
+  put_i32(out, 1080);
+  for (int l = 0; l < 4; ++l) {
+    const bool drawn = l == 0;
+    put_i32(out, drawn ? 480 : 0);
+    put_i32(out, drawn ? 540 : 0);
+    put_i32(out, drawn ? 1440 : 0);
+    put_i32(out, drawn ? 540 : 0);
+    put_i32(out, drawn ? 2 : 0);  // direction: both ways
+    put_zero(out, 104);
+  }
+  put_i32(out, 1);  // object type
+  out.resize(612, 0);
+  return out;
+}
+
+// Answer 8253: one counting line down the middle of a 1920 x 1080 frame, counts shown.
+std::vector<std::uint8_t> vca_people(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, requested_channel(request));
+  for (std::int32_t v : {1920, 1080, 1, 2, 0, 50, 0, 1, 0, 1, 0, 100, 0, 0, 0}) put_i32(out, v);
+  for (int l = 0; l < 4; ++l) {
+    const bool drawn = l == 0;
+    for (int flag = 0; flag < 4; ++flag) out.push_back(drawn && flag != 2 ? 1 : 0);
+    put_i32(out, drawn ? 960 : 0);
+    put_i32(out, drawn ? 100 : 0);
+    put_i32(out, drawn ? 960 : 0);
+    put_i32(out, drawn ? 980 : 0);
+    put_i32(out, 0);  // reset on Sunday at midnight
+    put_zero(out, 12);
+    put_i32(out, 0);  // no alarm
+    put_zero(out, 16);
+  }
+  out.resize(26536, 0);
+  return out;
+}
+
+// Answer 8259: analysis at 8 frames a second on a 1920 x 1080 frame.
+std::vector<std::uint8_t> vca_settings(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, requested_channel(request));
+  for (std::int32_t v : {1, 8, 0, 0, 1, 1920, 1080, 10, 10, 96, 96, 0, 0, 1920, 1080})
+    put_i32(out, v);
+  return out;
+}
+
+// Answer 8268: both left and removed objects watched in the middle box.
+std::vector<std::uint8_t> vca_object(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, requested_channel(request));
+  put_i32(out, 50);  // sensitivity
+  put_i32(out, 1);   // left
+  put_i32(out, 1);   // removed
+  put_i32(out, 30);  // seconds
+  put_zero(out, 16);
+  put_text(out, "", 300);
+  put_text(out, "120,340,340,120", 64);
+  put_text(out, "60,60,200,200", 64);
+  out.resize(4468, 0);
+  return out;
+}
+
+// Answer 8257: every smart event 0 to 8, all supported.
+std::vector<std::uint8_t> vca_support(std::span<const std::uint8_t> /*request*/) {
+  std::vector<std::uint8_t> out;
+  for (int type = 0; type < 9; ++type) {
+    put_i32(out, type);
+    put_i32(out, 1);
+    put_zero(out, 36);
+  }
+  return out;
+}
+
 constexpr NamedBuilder kEventBuilders[] = {
     {"motion_map", motion_map, "332-byte motion map of the requested channel (answer 8206)"},
     {"camera_osd", camera_osd, "848-byte camera OSD of the requested channel (answer 8211)"},
     {"camera_privacy_masks", camera_privacy_masks,
      "2832-byte privacy masks of the requested camera (answer 7502)"},
+    {"vca_region", vca_region, "4480-byte region record of the requested camera (8237, 8238)"},
+    {"vca_motion", vca_motion, "4480-byte advanced motion record (answer 8239)"},
+    {"vca_tamper", vca_tamper, "4480-byte tamper record (answer 8240)"},
+    {"vca_line", vca_line, "612-byte line-crossing record, one line (answer 8241)"},
+    {"vca_loitering", vca_loitering, "4480-byte loitering record (answer 8242)"},
+    {"vca_human", vca_human, "4480-byte human detection record (answer 8243)"},
+    {"vca_people", vca_people, "26536-byte people-counting record, one line (answer 8253)"},
+    {"vca_settings", vca_settings, "64-byte analysis settings (answer 8259)"},
+    {"vca_object", vca_object, "4468-byte object left/removed record (answer 8268)"},
+    {"vca_support", vca_support, "nine 44-byte support entries (answer 8257)"},
 };
 
 }  // namespace
@@ -97,6 +241,18 @@ constexpr NamedBuilder kEventBuilders[] = {
 extern const CoreModule kCoreEvent = {"event", R"(# event module
 # Motion map of a camera.
 3206 builder=motion_map
+# Smart-event (VCA) settings the camera keeps.
+3237 builder=vca_region
+3238 builder=vca_region
+3239 builder=vca_motion
+3240 builder=vca_tamper
+3241 builder=vca_line
+3242 builder=vca_loitering
+3243 builder=vca_human
+3253 builder=vca_people
+3257 builder=vca_support
+3259 builder=vca_settings
+3268 builder=vca_object
 # Camera-side event settings: the camera's result word, 0 = accepted.
 3244 builder=status_ok
 3245 builder=status_ok
@@ -134,5 +290,6 @@ extern const CoreModule kCoreEvent = {"event", R"(# event module
 3212 silent
 3251 silent
 3252 silent
+1412 silent
 )",
                                       kEventBuilders};
