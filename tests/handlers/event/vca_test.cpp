@@ -18,6 +18,7 @@
 #include "support/cgi_runner.h"
 #include "support/inprocess.h"
 #include "support/json_tree.h"
+#include "support/settings_pair.h"
 
 namespace {
 
@@ -408,6 +409,25 @@ TEST(VcaLinkage, RangesOfTheLinkagePages) {
                 .find(R"("enable":1,"triAlarms":0,)"
                       R"("interval":7)"),
             std::string::npos);
+}
+
+// The linkage page of one smart event: stored, announced with the channel's bit, shown by
+// the common-field getter; refused ranges are answered (above), so the row lists none.
+const nvrtest::SettingsPair kSmartEventPair{
+    .name = "smart_event",
+    .set_path = "/6149",
+    .body = R"({"chnid":9,"event":6,"enable":1,"triAlarms":2,"interval":25,)"
+            R"("email_pic_enable":1,"triChannels":"0011"})",
+    .get_path = "/6151",
+    .get_query = R"({"channel":9,"type":6})",
+    .get_contains = R"({"chnid":9,"enable":1,"triAlarms":2,"interval":25,"email_interval":0,)"
+                    R"("email_pic_enable":1,"tri_channels_pic":"","triChannels":"0011"})",
+    .notice = 1412,
+    .notice_hex = Bytes().channel_mask(1u << 9).hex(),
+    .table = "smart_event"};
+
+TEST(VcaLinkage, SettingsPair) {
+  nvrtest::check_settings_pair(kSmartEventPair);
 }
 
 TEST(VcaGetters, ChannelChecked) {
