@@ -147,7 +147,9 @@ std::string select_list(const Target& t, const std::vector<const FieldDesc*>& fi
   for (int i = 0; i < t.kind->field_count; ++i)
     if (!is_key_column(*t.kind, t.kind->fields[i])) fields->push_back(&t.kind->fields[i]);
   *exists = true;
-  st->emplace(t.db, "SELECT " + select_list(t, *fields) + " FROM " + quote(t.table) + " " + tail);
+  // Speculative: a table not created yet, or one without a newer column, is handled below.
+  st->emplace(t.db, "SELECT " + select_list(t, *fields) + " FROM " + quote(t.table) + " " + tail,
+              false);
   if ((*st)->ok()) return true;
 
   st->reset();

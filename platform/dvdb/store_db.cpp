@@ -193,10 +193,13 @@ bool Transaction::commit() {
   return true;
 }
 
-Statement::Statement(sqlite3* db, const std::string& sql) {
+Statement::Statement(sqlite3* db, const std::string& sql, bool report) {
   if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr) !=
       SQLITE_OK) {
-    fail("cannot prepare " + sql, db);
+    if (report)
+      fail("cannot prepare " + sql, db);
+    else
+      no_match("cannot prepare " + sql, db);
     sqlite3_finalize(stmt_);
     stmt_ = nullptr;
   }

@@ -60,7 +60,9 @@ class Transaction {
 // A prepared statement, finalized on destruction.
 class Statement {
  public:
-  Statement(sqlite3* db, const std::string& sql);
+  // `report`: a failure to prepare is written to standard error (false for a speculative
+  // prepare whose failure the caller handles, such as a table that does not exist yet).
+  Statement(sqlite3* db, const std::string& sql, bool report = true);
   ~Statement();
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
