@@ -135,8 +135,8 @@ inline constexpr FieldDesc kAutoTrackingFields[] = {
     NVR_FIELD(AutoTracking, trackingObject, "trackingObject"),
     NVR_FIELD(AutoTracking, reportMotion, "reportMotion"),
 };
-inline constexpr RecordKind kAutoTrackingKind{
-    .name = "auto_tracking", NVR_KIND_FIELDS(AutoTracking, kAutoTrackingFields)};
+inline constexpr RecordKind kAutoTrackingKind{.name = "auto_tracking",
+                                              NVR_KIND_FIELDS(AutoTracking, kAutoTrackingFields)};
 static_assert(record_kind_is_valid(kAutoTrackingKind));
 
 // ---- Watermark (6213 answer entries, 1216 change) ------------------------------------------

@@ -301,19 +301,21 @@ int on_cgi_set_watermark(char* text) {
 }
 
 int on_cgi_get_ipc_event_stream(char* text) {
-  return query_channel(text, kReqEventStreamQuery, +[](int32_t channel, json_object* tree) {
-    return EventStreamQuery{channel, json_int(tree, "fisheyeType").value_or(0)};
-  });
+  return query_channel(
+      text, kReqEventStreamQuery, +[](int32_t channel, json_object* tree) {
+        return EventStreamQuery{channel, json_int(tree, "fisheyeType").value_or(0)};
+      });
 }
 
 int on_cgi_set_ipc_event_stream(char* text) {
-  return query_channel(text, kReqEventStreamChange, +[](int32_t channel, json_object* tree) {
-    EventStream req{};
-    (void)record_from_json(kEventStreamKind, tree, &req);
-    req.chnid = channel;
-    req.reserved = 0;
-    return req;
-  });
+  return query_channel(
+      text, kReqEventStreamChange, +[](int32_t channel, json_object* tree) {
+        EventStream req{};
+        (void)record_from_json(kEventStreamKind, tree, &req);
+        req.chnid = channel;
+        req.reserved = 0;
+        return req;
+      });
 }
 
 int on_cgi_get_ipc_lpr_night_mode(char* text) {
@@ -391,7 +393,8 @@ int on_start_ipc_upgrade(char* text) {
     return -1;
   }
   int32_t ids[kMaxChannels];
-  const int n = json_channel_ids(json_member(tree.get(), "chnAry"), kMaxChannels, ids, kMaxChannels);
+  const int n =
+      json_channel_ids(json_member(tree.get(), "chnAry"), kMaxChannels, ids, kMaxChannels);
   uint64_t mask = 0;
   for (int i = 0; i < n; ++i) mask |= channel_bit(ids[i]);
   UpgradeStart req{};

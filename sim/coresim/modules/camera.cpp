@@ -333,7 +333,6 @@ std::vector<std::uint8_t> exposure_schedule(std::span<const std::uint8_t> reques
   return out;
 }
 
-
 // ---- Camera feature settings ---------------------------------------------------------------
 
 // A schedule block (26176 bytes): days 0 to 6 from 00:00 to 23:59 with action 1 and the
@@ -468,8 +467,8 @@ std::vector<std::uint8_t> ipc_custom_param(std::span<const std::uint8_t> request
 // 8379, 8386 (72 bytes): the cameras of the start's mask (or cameras 1 and 2 for a status
 // query) at status 100, done.
 std::vector<std::uint8_t> ipc_upgrade_status(std::span<const std::uint8_t> request) {
-  std::uint32_t low = request.size() >= 8 ? static_cast<std::uint32_t>(request_channel(request))
-                                          : 0x6u;
+  std::uint32_t low =
+      request.size() >= 8 ? static_cast<std::uint32_t>(request_channel(request)) : 0x6u;
   std::vector<std::uint8_t> out;
   put_i32(out, static_cast<std::int32_t>(low));
   put_i32(out, 0);
