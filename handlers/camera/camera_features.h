@@ -4,6 +4,10 @@
 // writes its whole response (or, where the page expects none, nothing).
 #pragma once
 
+// ---- Effective schedules (camera_effective.cpp) ---------------------------------------------
+int on_get_effective_schedules(char* text);  // /2035
+int on_set_effective_schedules(char* text);  // /2036
+
 // ---- Camera settings and queries (camera_features.cpp) --------------------------------------
 int on_get_ipc_motion(char* text);                // /2051
 int on_set_ipc_motion(char* text);                // /2052

@@ -142,6 +142,38 @@ TEST_F(FeatureRequests, RefusedBodiesSendNothing) {
   EXPECT_EQ(web.post("/2082", "anything"), kTextHeader + "CGI SUCCESS");
 }
 
+// The start text of section 0 of day 0 of a schedule key of an answer.
+std::string first_start(const JsonTree& tree, const char* key) {
+  json_object* day = json_object_array_get_idx(tree.at(key), 0);
+  json_object* section = json_object_array_get_idx(day, 0);
+  json_object* start = json_object_object_get(section, "startTime");
+  return start != nullptr ? json_object_get_string(start) : "missing";
+}
+
+TEST_F(FeatureRequests, EffectiveSchedulesSaveOnlyTheKeysGiven) {
+  const std::string day0 = R"([[["08:00","18:00",1]],[],[],[],[],[],[],[]])";
+  const std::string late = R"([[["01:00","02:00",1]],[],[],[],[],[],[],[]])";
+  EXPECT_EQ(web.post("/2036", R"({"channel":2,"start":0,"end":1,"schedule_motion":)" + day0 + "}"),
+            kTextHeader + "OK");
+  // Indexes 7 and 8 are written, 9 is no schedule; motion, absent here, keeps its schedule.
+  EXPECT_EQ(web.post("/2036", R"({"channel":2,"start":7,"end":9,"schedule_human_detection":)" +
+                                  late + R"(,"schedule_people_counting":)" + late + "}"),
+            kTextHeader + "OK");
+  JsonTree got(web.post("/2035", R"({"channel":2})").substr(kJsonHeader.size()));
+  ASSERT_TRUE(got.ok());
+  EXPECT_EQ(got.keys().size(), 9u);
+  EXPECT_EQ(first_start(got, "schedule_motion"), "08:00");
+  EXPECT_EQ(first_start(got, "schedule_human_detection"), "01:00");
+  EXPECT_EQ(first_start(got, "schedule_people_counting"), "01:00");
+  EXPECT_EQ(first_start(got, "schedule_loitering"), "00:00");
+  JsonTree other(web.post("/2035", R"({"channel":3})").substr(kJsonHeader.size()));
+  EXPECT_EQ(first_start(other, "schedule_motion"), "00:00");
+  EXPECT_EQ(web.post("/2035", R"({"channel":64})"), "");
+  EXPECT_EQ(web.post("/2036", "x"), "");
+  EXPECT_EQ(web.post("/2036", R"({"channel":64,"start":0,"end":0})"), kJsonErrorBody);
+  EXPECT_TRUE(web.sent().empty());
+}
+
 TEST_F(FeatureRequests, CameraUpgradeSequence) {
   EXPECT_EQ(web.post("/2078", R"({"chnMask":"11","resetMask":"00","fileSize":10})"), kRes0);
   (void)web.sent();
