@@ -34,6 +34,15 @@ inline constexpr int kReqUpgradeStart = 3379;
 inline constexpr int kReqUpgradePrepare = 3385;
 inline constexpr int kReqUpgradeStatus = 3386;
 inline constexpr int kReqUpgradeStop = 3390;
+// Changes of the settings the recorder stores, told to the core afterwards.
+inline constexpr int kReqPeopleCountGroups = 2290;
+inline constexpr int kReqPeopleCountDbReset = 2291;
+inline constexpr int kReqPeopleCountLiveviewReset = 2292;
+inline constexpr int kReqPeopleCountAction = 2293;
+inline constexpr int kReqPosChange = 1421;
+inline constexpr int kReqReportBackupChange = 1423;
+inline constexpr int kReqFaceActionChange = 3383;  // notice
+inline constexpr int kReqFaceConfig = 3381;
 
 // Texts of up to 64 "0"/"1" characters select channels; longer texts are read only that far.
 inline constexpr int kChannelTextMax = 64;

@@ -26,6 +26,21 @@ int on_cgi_set_ipc_audio_info(char* text);        // /2064
 int on_cgi_get_ipc_system_info(char* text);       // /2065
 int on_cgi_get_ipc_custom_param(char* text);      // /2068
 
+// ---- People counting groups and reports (camera_peoplecnt.cpp) ------------------------------
+int on_cgi_get_peoplecnt_settings(char* text);        // /2066
+int on_cgi_set_peoplecnt_settings(char* text);        // /2067
+int on_cgi_get_peoplecnt_action(char* text);          // /2069
+int on_cgi_set_peoplecnt_action(char* text);          // /2070
+int on_cgi_set_peoplecnt_db_reset(char* text);        // /2071
+int on_cgi_set_peoplecnt_liveview_reset(char* text);  // /2072
+int on_cgi_get_report_auto_backup(char* text);        // /2075
+int on_cgi_set_report_auto_backup(char* text);        // /2076
+
+// ---- POS sources and face capture (camera_pos_face.cpp) --------------------------------------
+int on_cgi_get_pos_info(char* text);     // /2073
+int on_cgi_set_pos_info(char* text);     // /2074
+int on_cgi_set_face_config(char* text);  // /2077
+
 // ---- Camera firmware upgrade and liveness (camera_features.cpp) -----------------------------
 int on_prepare_ipc_upgrade(char* text);     // /2078
 int on_get_ipc_upgrade_status(char* text);  // /2079

@@ -90,6 +90,7 @@ int on_get_ipc_system_info_cb(int count, const void* payload);     // 8376
 int on_get_ipc_custom_param_cb(int count, const void* payload);    // 8377
 int on_start_ipc_upgrade_cb(int count, const void* payload);       // 8379
 int on_get_ipc_upgrade_status_cb(int count, const void* payload);  // 8386
+int on_set_report_auto_backup_cb(int count, const void* payload);  // 6423 (camera_peoplecnt.cpp)
 
 inline constexpr IpcAnswerRoute kCameraFeatureAnswers[] = {
     {kReqIpcMotionQuery + kAnswerOffset, sizeof(IpcMotionAnswer), on_get_ipc_motion_cb},
@@ -111,6 +112,14 @@ inline constexpr IpcAnswerRoute kCameraFeatureAnswers[] = {
     {kReqUpgradePrepare + kAnswerOffset, sizeof(int32_t), on_cgi_res_cb},
     {kReqUpgradeStart + kAnswerOffset, sizeof(UpgradeStatus), on_start_ipc_upgrade_cb},
     {kReqUpgradeStatus + kAnswerOffset, sizeof(UpgradeStatus), on_get_ipc_upgrade_status_cb},
+    // People counting, POS and face capture: the core's status of a stored change.
+    {kReqPeopleCountGroups + kAnswerOffset, sizeof(int32_t), on_cgi_res_cb},
+    {kReqPeopleCountDbReset + kAnswerOffset, sizeof(int32_t), on_cgi_res_cb},
+    {kReqPeopleCountLiveviewReset + kAnswerOffset, sizeof(int32_t), on_cgi_res_cb},
+    {kReqPeopleCountAction + kAnswerOffset, sizeof(int32_t), on_cgi_res_cb},
+    {kReqPosChange + kAnswerOffset, sizeof(int32_t), on_cgi_res_cb},
+    {kReqReportBackupChange + kAnswerOffset, 1, on_set_report_auto_backup_cb},
+    {kReqFaceConfig + kAnswerOffset, sizeof(int32_t), on_cgi_common_json_cb},
 };
 
 // ---- The module ----------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "camera/camera_channels.h"
 #include "camera/camera_features.h"
 #include "camera/camera_ipc.h"
+#include "camera/camera_linkage_record.h"
 #include "camera/camera_params.h"
 #include "camera/exposure_record.h"
 #include "camera/camera_record.h"
@@ -78,18 +79,18 @@ constexpr WebReq kRoutes[] = {
     {"/2063", on_cgi_get_ipc_audio_info},
     {"/2064", on_cgi_set_ipc_audio_info},
     {"/2065", on_cgi_get_ipc_system_info},
-    {"/2066", nullptr},
-    {"/2067", nullptr},
+    {"/2066", on_cgi_get_peoplecnt_settings},
+    {"/2067", on_cgi_set_peoplecnt_settings},
     {"/2068", on_cgi_get_ipc_custom_param},
-    {"/2069", nullptr},
-    {"/2070", nullptr},
-    {"/2071", nullptr},
-    {"/2072", nullptr},
-    {"/2073", nullptr},
-    {"/2074", nullptr},
-    {"/2075", nullptr},
-    {"/2076", nullptr},
-    {"/2077", nullptr},
+    {"/2069", on_cgi_get_peoplecnt_action},
+    {"/2070", on_cgi_set_peoplecnt_action},
+    {"/2071", on_cgi_set_peoplecnt_db_reset},
+    {"/2072", on_cgi_set_peoplecnt_liveview_reset},
+    {"/2073", on_cgi_get_pos_info},
+    {"/2074", on_cgi_set_pos_info},
+    {"/2075", on_cgi_get_report_auto_backup},
+    {"/2076", on_cgi_set_report_auto_backup},
+    {"/2077", on_cgi_set_face_config},
     {"/2078", on_prepare_ipc_upgrade},
     {"/2079", on_get_ipc_upgrade_status},
     {"/2080", on_start_ipc_upgrade},
@@ -97,8 +98,10 @@ constexpr WebReq kRoutes[] = {
     {"/2082", on_cgi_check},
 };
 
-constexpr const RecordKind* kKinds[] = {&kCameraKind,      &kOsdKind,      &kPrivacyMaskKind,
-                                        &kIpcProtocolKind, &kIpcModelKind, &kExposureListKind};
+constexpr const RecordKind* kKinds[] = {
+    &kCameraKind,           &kOsdKind,        &kPrivacyMaskKind,
+    &kIpcProtocolKind,      &kIpcModelKind,   &kExposureListKind,
+    &kPeopleCountGroupKind, &kPosSettingKind, &kReportBackupKind};
 constexpr int kLogParams[] = {kLogParamAddChannel, kLogParamDeleteChannel, kLogParamChannel};
 
 }  // namespace

@@ -567,5 +567,15 @@ extern const CoreModule kCoreCamera = {"camera", R"(# camera module
 3379 builder=ipc_upgrade_status
 3386 builder=ipc_upgrade_status
 3390 silent
+# People counting groups, POS sources, report backup and face capture: stored by the web
+# pages, taken by the core with status 0; a face action change needs no answer.
+2290 builder=status_ok
+2291 builder=status_ok
+2292 builder=status_ok
+2293 builder=status_ok
+1421 builder=status_ok
+1423 builder=status_ok
+3381 builder=status_ok
+3383 silent
 )",
                                        kBuilders};
