@@ -296,3 +296,14 @@ void record_copy_fields(const FieldKeys& pick, const void* from, void* to) {
     std::memcpy(static_cast<unsigned char*>(to) + k.field->offset,
                 static_cast<const unsigned char*>(from) + k.field->offset, k.field->size);
 }
+
+uint64_t json_text_mask(json_object* tree, const char* key, int limit) {
+  json_object* value = json_member(tree, key);
+  if (value == nullptr) return 0;
+  const char* text = json_object_get_string(value);
+  uint64_t mask = 0;
+  const int bound = std::clamp(limit, 0, 64);
+  for (int n = 0; text != nullptr && n < bound && text[n] != '\0'; ++n)
+    if (text[n] == '1') mask |= uint64_t{1} << n;
+  return mask;
+}

@@ -170,3 +170,9 @@ void write_record_array(const FieldKeys& pick, const void* records, int count);
 // Copies the picked fields (byte for byte, whatever their JSON keys) from one record of the
 // pick's kind to another.
 void record_copy_fields(const FieldKeys& pick, const void* from, void* to);
+
+// ---- Channel selection texts ------------------------------------------------------------------
+
+// Bit n for each "1" among the first min(limit, 64) characters of tree[key] (any value in its
+// JSON text form); a longer text is read no further. 0 when the key is absent.
+[[nodiscard]] uint64_t json_text_mask(json_object* tree, const char* key, int limit);

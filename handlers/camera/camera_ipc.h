@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "camera/camera_feature_wire.h"
 #include "camera/camera_params_wire.h"
 #include "camera/camera_wire.h"
 #include "cgi_ipc.h"
@@ -74,9 +75,56 @@ inline constexpr IpcAnswerRoute kCameraParamAnswers[] = {
     {kReqSchedule3Query + kAnswerOffset, sizeof(CameraScheduleAnswer), on_get_ipc_schedule3_cb},
 };
 
+// ---- Camera feature settings (camera_features.cpp) -------------------------------------------
+int on_get_ipc_motion_cb(int count, const void* payload);          // 8358
+int on_get_ipc_log_cb(int length, const void* payload);            // 8360
+int on_cgi_res_cb(int count, const void* payload);                 // {"res"}: 6216 6218 6262 ...
+int on_get_auto_tracking_cb(int count, const void* payload);       // 8294
+int on_get_ipc_type_cb(int count, const void* payload);            // 7507
+int on_get_watermark_cb(int count, const void* payload);           // 6213
+int on_get_event_stream_cb(int count, const void* payload);        // 6217
+int on_get_lpr_night_mode_cb(int count, const void* payload);      // 6219
+int on_get_ipc_audio_info_cb(int count, const void* payload);      // 8371
+int on_set_ipc_audio_info_cb(int count, const void* payload);      // 8372
+int on_get_ipc_system_info_cb(int count, const void* payload);     // 8376
+int on_get_ipc_custom_param_cb(int count, const void* payload);    // 8377
+int on_start_ipc_upgrade_cb(int count, const void* payload);       // 8379
+int on_get_ipc_upgrade_status_cb(int count, const void* payload);  // 8386
+int on_set_report_auto_backup_cb(int count, const void* payload);  // 6423 (camera_peoplecnt.cpp)
+
+inline constexpr IpcAnswerRoute kCameraFeatureAnswers[] = {
+    {kReqIpcMotionQuery + kAnswerOffset, sizeof(IpcMotionAnswer), on_get_ipc_motion_cb},
+    {kReqIpcMotionChange + kAnswerOffset, sizeof(int32_t), on_cgi_res_cb},
+    {kReqIpcLog + kAnswerOffset, 1, on_get_ipc_log_cb},
+    {kReqAutoTrackingQuery + kAnswerOffset, sizeof(AutoTracking), on_get_auto_tracking_cb},
+    {kReqAutoTrackingChange + kAnswerOffset, sizeof(int32_t), on_cgi_res_cb},
+    {kReqPtzSupport + kAnswerOffset, sizeof(int32_t), on_cgi_res_cb},
+    {kReqIpcType + kAnswerOffset, sizeof(ChannelModelEntry), on_get_ipc_type_cb},
+    {kReqWatermarkQuery + kAnswerOffset, sizeof(Watermark), on_get_watermark_cb},
+    {kReqWatermarkChange + kAnswerOffset, sizeof(int32_t), on_cgi_res_cb},
+    {kReqEventStreamQuery + kAnswerOffset, sizeof(EventStream), on_get_event_stream_cb},
+    {kReqEventStreamChange + kAnswerOffset, sizeof(int32_t), on_cgi_res_cb},
+    {kReqNightModeQuery + kAnswerOffset, sizeof(NightModeAnswer), on_get_lpr_night_mode_cb},
+    {kReqAudioQuery + kAnswerOffset, sizeof(AudioAnswer), on_get_ipc_audio_info_cb},
+    {kReqAudioChange + kAnswerOffset, sizeof(int32_t), on_set_ipc_audio_info_cb},
+    {kReqIpcSystemInfo + kAnswerOffset, sizeof(IpcSystemInfo), on_get_ipc_system_info_cb},
+    {kReqCustomParam + kAnswerOffset, sizeof(CustomParamAnswer), on_get_ipc_custom_param_cb},
+    {kReqUpgradePrepare + kAnswerOffset, sizeof(int32_t), on_cgi_res_cb},
+    {kReqUpgradeStart + kAnswerOffset, sizeof(UpgradeStatus), on_start_ipc_upgrade_cb},
+    {kReqUpgradeStatus + kAnswerOffset, sizeof(UpgradeStatus), on_get_ipc_upgrade_status_cb},
+    // People counting, POS and face capture: the core's status of a stored change.
+    {kReqPeopleCountGroups + kAnswerOffset, sizeof(int32_t), on_cgi_res_cb},
+    {kReqPeopleCountDbReset + kAnswerOffset, sizeof(int32_t), on_cgi_res_cb},
+    {kReqPeopleCountLiveviewReset + kAnswerOffset, sizeof(int32_t), on_cgi_res_cb},
+    {kReqPeopleCountAction + kAnswerOffset, sizeof(int32_t), on_cgi_res_cb},
+    {kReqPosChange + kAnswerOffset, sizeof(int32_t), on_cgi_res_cb},
+    {kReqReportBackupChange + kAnswerOffset, 1, on_set_report_auto_backup_cb},
+    {kReqFaceConfig + kAnswerOffset, sizeof(int32_t), on_cgi_common_json_cb},
+};
+
 // ---- The module ----------------------------------------------------------------------------
 
-using CameraRouter = IpcRouter<kCameraQueryAnswers, kCameraParamAnswers>;
+using CameraRouter = IpcRouter<kCameraQueryAnswers, kCameraParamAnswers, kCameraFeatureAnswers>;
 
 // Routes one answer: ignores a null payload and types no table knows (nothing written,
 // the flag stays 0); otherwise runs the matching row's writer with the record count

@@ -1,7 +1,9 @@
 // Route table of the camera channels module. A null handler marks a path whose
 // handler is not built yet; it is served like an unknown path.
 #include "camera/camera_channels.h"
+#include "camera/camera_features.h"
 #include "camera/camera_ipc.h"
+#include "camera/camera_linkage_record.h"
 #include "camera/camera_params.h"
 #include "camera/exposure_record.h"
 #include "camera/camera_record.h"
@@ -46,8 +48,8 @@ constexpr WebReq kRoutes[] = {
     {"/2032", on_set_ipc_network_batch},
     {"/2033", on_get_ipc_network_batch_result},
     {"/2034", on_get_have_ipv6},
-    {"/2035", nullptr},
-    {"/2036", nullptr},
+    {"/2035", on_get_effective_schedules},
+    {"/2036", on_set_effective_schedules},
     {"/2037", on_get_ipc_image_mode},
     {"/2038", on_set_ipc_image_mode},
     {"/2039", on_get_ipc_area},
@@ -62,42 +64,44 @@ constexpr WebReq kRoutes[] = {
     {"/2048", on_set_exposure_list},
     {"/2049", on_get_exposure_list},
     {"/2050", on_send_ipc_area_id},
-    {"/2051", nullptr},
-    {"/2052", nullptr},
-    {"/2053", nullptr},
-    {"/2054", nullptr},
-    {"/2055", nullptr},
-    {"/2056", nullptr},
-    {"/2057", nullptr},
-    {"/2058", nullptr},
-    {"/2059", nullptr},
-    {"/2060", nullptr},
-    {"/2061", nullptr},
-    {"/2062", nullptr},
-    {"/2063", nullptr},
-    {"/2064", nullptr},
-    {"/2065", nullptr},
-    {"/2066", nullptr},
-    {"/2067", nullptr},
-    {"/2068", nullptr},
-    {"/2069", nullptr},
-    {"/2070", nullptr},
-    {"/2071", nullptr},
-    {"/2072", nullptr},
-    {"/2073", nullptr},
-    {"/2074", nullptr},
-    {"/2075", nullptr},
-    {"/2076", nullptr},
-    {"/2077", nullptr},
-    {"/2078", nullptr},
-    {"/2079", nullptr},
-    {"/2080", nullptr},
-    {"/2081", nullptr},
-    {"/2082", nullptr},
+    {"/2051", on_get_ipc_motion},
+    {"/2052", on_set_ipc_motion},
+    {"/2053", on_get_ipc_log},
+    {"/2054", on_cgi_get_auto_tracking_status},
+    {"/2055", on_cgi_set_auto_tracking_status},
+    {"/2056", on_cgi_get_ptz_support},
+    {"/2057", on_cgi_get_ipc_type},
+    {"/2058", on_cgi_get_watermark},
+    {"/2059", on_cgi_set_watermark},
+    {"/2060", on_cgi_get_ipc_event_stream},
+    {"/2061", on_cgi_set_ipc_event_stream},
+    {"/2062", on_cgi_get_ipc_lpr_night_mode},
+    {"/2063", on_cgi_get_ipc_audio_info},
+    {"/2064", on_cgi_set_ipc_audio_info},
+    {"/2065", on_cgi_get_ipc_system_info},
+    {"/2066", on_cgi_get_peoplecnt_settings},
+    {"/2067", on_cgi_set_peoplecnt_settings},
+    {"/2068", on_cgi_get_ipc_custom_param},
+    {"/2069", on_cgi_get_peoplecnt_action},
+    {"/2070", on_cgi_set_peoplecnt_action},
+    {"/2071", on_cgi_set_peoplecnt_db_reset},
+    {"/2072", on_cgi_set_peoplecnt_liveview_reset},
+    {"/2073", on_cgi_get_pos_info},
+    {"/2074", on_cgi_set_pos_info},
+    {"/2075", on_cgi_get_report_auto_backup},
+    {"/2076", on_cgi_set_report_auto_backup},
+    {"/2077", on_cgi_set_face_config},
+    {"/2078", on_prepare_ipc_upgrade},
+    {"/2079", on_get_ipc_upgrade_status},
+    {"/2080", on_start_ipc_upgrade},
+    {"/2081", on_stop_ipc_upgrade},
+    {"/2082", on_cgi_check},
 };
 
-constexpr const RecordKind* kKinds[] = {&kCameraKind,      &kOsdKind,      &kPrivacyMaskKind,
-                                        &kIpcProtocolKind, &kIpcModelKind, &kExposureListKind};
+constexpr const RecordKind* kKinds[] = {
+    &kCameraKind,           &kOsdKind,        &kPrivacyMaskKind,
+    &kIpcProtocolKind,      &kIpcModelKind,   &kExposureListKind,
+    &kPeopleCountGroupKind, &kPosSettingKind, &kReportBackupKind};
 constexpr int kLogParams[] = {kLogParamAddChannel, kLogParamDeleteChannel, kLogParamChannel};
 
 }  // namespace

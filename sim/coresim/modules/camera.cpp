@@ -333,6 +333,149 @@ std::vector<std::uint8_t> exposure_schedule(std::span<const std::uint8_t> reques
   return out;
 }
 
+// ---- Camera feature settings ---------------------------------------------------------------
+
+// A schedule block (26176 bytes): days 0 to 6 from 00:00 to 23:59 with action 1 and the
+// whole-day word set, the eighth row empty.
+void put_all_day_schedule(std::vector<std::uint8_t>& out) {
+  for (int d = 0; d < 8; ++d) {
+    std::size_t used = 0;
+    if (d < 7) {
+      std::vector<std::uint8_t> s = slot("00:00", "23:59", {1});
+      out.insert(out.end(), s.begin(), s.end());
+      used = s.size();
+    }
+    out.insert(out.end(), 48 * 68 - used, 0);
+    put_i32(out, d < 7 ? 1 : 0);  // whole day
+    put_i32(out, 0);
+  }
+}
+
+// 8358 (26504 bytes): camera motion on, mid sensitivity, the whole picture, all week.
+std::vector<std::uint8_t> ipc_motion(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  for (int v : {request_channel(request), 1, 5, 2, 1, 3}) put_i32(out, v);
+  put_text(out, std::string(22 * 9, '1'), 300);  // 22 x 9 grid, every cell on
+  put_all_day_schedule(out);
+  put_i32(out, 0);  // isNtPlatform
+  return out;
+}
+
+// 8360: a few lines of the camera's own log.
+std::vector<std::uint8_t> ipc_log(std::span<const std::uint8_t>) {
+  const std::string text =
+      "2026-12-07 08:00:12 System Boot\r\n2026-12-07 08:00:40 Network Link Up\r\n"
+      "2026-12-07 09:15:03 Motion Detection Start\r\n";
+  return {text.begin(), text.end()};
+}
+
+// 8294 (26520 bytes): tracking off, shown, people and vehicles, all week.
+std::vector<std::uint8_t> auto_tracking(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  for (int v : {request_channel(request), 0, 1, 5, 30, 0, 1, 2}) put_i32(out, v);
+  put_all_day_schedule(out);
+  put_text(out, "", 300);
+  for (int v : {1, 3, 0}) put_i32(out, v);
+  return out;
+}
+
+// 7507 (164 bytes): the channel's camera.
+std::vector<std::uint8_t> ipc_type(std::span<const std::uint8_t> request) {
+  const std::int32_t ch = request_channel(request);
+  std::vector<std::uint8_t> out;
+  put_i32(out, ch);
+  put_text(out, "192.168.1." + std::to_string(201 + (ch & 0x3f)), 32);
+  put_text(out, model_of(ch), 64);
+  put_text(out, "V5.2.1", 64);
+  return out;
+}
+
+// 6213 (44 bytes): watermark on, the recorder's default text.
+std::vector<std::uint8_t> watermark(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  for (int v : {request_channel(request), 1, 0}) put_i32(out, v);
+  put_text(out, "NVR", 32);
+  return out;
+}
+
+// 6217 (24 bytes): event stream on at 15 fps, 1024 kbps, I-frame every 30.
+std::vector<std::uint8_t> event_stream(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  for (int v : {request_channel(request), 0, 1, 15, 1024, 30}) put_i32(out, v);
+  return out;
+}
+
+// 6219 (8 bytes): night mode 1.
+std::vector<std::uint8_t> lpr_night_mode(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, request_channel(request));
+  put_i32(out, 1);
+  return out;
+}
+
+// 8371 (5968 bytes): G.711 A and u law at 8 kHz (64 kbps), AAC at 16 and 48 kHz.
+std::vector<std::uint8_t> ipc_audio(std::span<const std::uint8_t> request) {
+  struct Rate {
+    int value;
+    std::vector<int> bitrates;
+  };
+  struct Option {
+    int encode;
+    std::vector<Rate> rates;
+  };
+  const std::vector<Option> options = {{0, {{8000, {64}}}},
+                                       {1, {{8000, {64}}}},
+                                       {2, {{16000, {32, 48, 64}}, {48000, {64, 96, 128}}}}};
+  std::vector<std::uint8_t> out;
+  for (int v : {0, 1, 3, 1, static_cast<int>(options.size())}) put_i32(out, v);
+  for (std::size_t i = 0; i < 9; ++i) {
+    const Option* o = i < options.size() ? &options[i] : nullptr;
+    put_i32(out, o ? o->encode : 0);
+    put_i32(out, o ? static_cast<int>(o->rates.size()) : 0);
+    for (std::size_t j = 0; j < 9; ++j) {
+      const Rate* r = o && j < o->rates.size() ? &o->rates[j] : nullptr;
+      put_i32(out, r ? r->value : 0);
+      put_i32(out, r ? static_cast<int>(r->bitrates.size()) : 0);
+      for (std::size_t k = 0; k < 16; ++k)
+        put_i32(out, r && k < r->bitrates.size() ? r->bitrates[k] : 0);
+    }
+  }
+  for (int v : {request_channel(request), 1, 0, 1, 0, 8000, 50, 0, 1, 60, 64}) put_i32(out, v);
+  return out;
+}
+
+// 8376 (880 bytes): audio in and out, a line input, a speaker, no manual speed.
+std::vector<std::uint8_t> ipc_system_info(std::span<const std::uint8_t>) {
+  std::vector<std::uint8_t> out;
+  for (int v : {0, 1, 3, 1, 1, 0}) put_i32(out, v);
+  out.insert(out.end(), 880 - out.size(), 0);
+  return out;
+}
+
+// 8377 (520 bytes): the parameter page the camera serves, echoed as its data.
+std::vector<std::uint8_t> ipc_custom_param(std::span<const std::uint8_t> request) {
+  std::string url;
+  for (std::size_t i = 4; i < 260 && i < request.size() && request[i] != 0; ++i)
+    url.push_back(static_cast<char>(request[i]));
+  std::vector<std::uint8_t> out;
+  put_i32(out, 0);
+  put_i32(out, request_channel(request));
+  put_text(out, "url=" + url + "&value=1", 512);
+  return out;
+}
+
+// 8379, 8386 (72 bytes): the cameras of the start's mask (or cameras 1 and 2 for a status
+// query) at status 100, done.
+std::vector<std::uint8_t> ipc_upgrade_status(std::span<const std::uint8_t> request) {
+  std::uint32_t low =
+      request.size() >= 8 ? static_cast<std::uint32_t>(request_channel(request)) : 0x6u;
+  std::vector<std::uint8_t> out;
+  put_i32(out, static_cast<std::int32_t>(low));
+  put_i32(out, 0);
+  for (int c = 0; c < 16; ++c) put_i32(out, (low >> c) & 1u ? 100 : 0);
+  return out;
+}
+
 constexpr NamedBuilder kBuilders[] = {
     {"ipc_channel_list", ipc_channel_list, "8201 channel list: the enabled channels of the store"},
     {"ipc_search", ipc_search, "8200 search: eight cameras of two models"},
@@ -348,6 +491,17 @@ constexpr NamedBuilder kBuilders[] = {
     {"camera_areas", camera_areas, "8271 detection areas: one area set"},
     {"camera_schedule", camera_schedule, "8273, 8277 camera schedule: all day, every day"},
     {"exposure_schedule", exposure_schedule, "8275 exposure schedule: day and night slots"},
+    {"ipc_motion", ipc_motion, "8358 camera motion: on, whole picture, all week"},
+    {"ipc_log", ipc_log, "8360 the camera's log text"},
+    {"auto_tracking", auto_tracking, "8294 auto tracking: off, all week"},
+    {"ipc_type", ipc_type, "7507 the channel's camera address, model and firmware"},
+    {"watermark", watermark, "6213 watermark on"},
+    {"event_stream", event_stream, "6217 event stream: 15 fps, 1024 kbps"},
+    {"lpr_night_mode", lpr_night_mode, "6219 licence-plate night mode 1"},
+    {"ipc_audio", ipc_audio, "8371 audio options: G.711 and AAC"},
+    {"ipc_system_info", ipc_system_info, "8376 camera capabilities: audio, speaker"},
+    {"ipc_custom_param", ipc_custom_param, "8377 the custom parameter asked for"},
+    {"ipc_upgrade_status", ipc_upgrade_status, "8379, 8386 camera upgrade: done"},
 };
 
 }  // namespace
@@ -392,5 +546,36 @@ extern const CoreModule kCoreCamera = {"camera", R"(# camera module
 3283 silent
 3284 silent
 3288 silent
+# Camera feature settings, asked of the cameras; changes answer status 0.
+3358 builder=ipc_motion
+3366 builder=status_ok
+3360 builder=ipc_log
+3294 builder=auto_tracking
+3375 builder=status_ok
+2507 builder=ipc_type
+1213 builder=watermark
+1216 builder=status_ok
+1217 builder=event_stream
+1218 builder=status_ok
+1219 builder=lpr_night_mode
+3371 builder=ipc_audio
+3372 builder=status_ok
+3376 builder=ipc_system_info
+3377 builder=ipc_custom_param
+# Camera firmware upgrade: prepared, done at once; stop needs no answer.
+3385 builder=status_ok
+3379 builder=ipc_upgrade_status
+3386 builder=ipc_upgrade_status
+3390 silent
+# People counting groups, POS sources, report backup and face capture: stored by the web
+# pages, taken by the core with status 0; a face action change needs no answer.
+2290 builder=status_ok
+2291 builder=status_ok
+2292 builder=status_ok
+2293 builder=status_ok
+1421 builder=status_ok
+1423 builder=status_ok
+3381 builder=status_ok
+3383 silent
 )",
                                        kBuilders};

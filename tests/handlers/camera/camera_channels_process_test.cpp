@@ -430,8 +430,7 @@ TEST_F(Channels, PoeFactsAndIpv6) {
 }
 
 TEST_F(Channels, PathsNotBuiltYetStaySilent) {
-  for (const char* path : {"/2013", "/2035", "/2051", "/2082"})
-    EXPECT_EQ(get(path).out, "") << path;
+  EXPECT_EQ(get("/2013").out, "");
 }
 
 }  // namespace
