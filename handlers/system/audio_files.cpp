@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "cgi_ipc.h"
 #include "cgi_json.h"
 #include "cgi_utils.h"
 #include "handler_kit.h"
@@ -92,6 +93,8 @@ int on_upload_audio_file(char* text) {
       std::fprintf(stderr, "6321: %s not moved\n", upload.c_str());
     }
   }
+  // The shared text answer claims the response as a callback would: this request's own.
+  cgi_ipc_begin_exchange();
   return on_cgi_common_text_cb(1, result, encoded);
 }
 
