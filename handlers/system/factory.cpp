@@ -428,7 +428,8 @@ int on_upload_oem(char* text) {
   }
   (void)unlink(upload.c_str());
   std::string target = nvr_path(kOemDir) + "/";
-  bool unpacked = run({"unzip", "-o", zip.c_str(), "-d", target.c_str()});
+  // Quiet: the program's standard output is the response.
+  bool unpacked = run({"unzip", "-qq", "-o", zip.c_str(), "-d", target.c_str()});
   (void)unlink(zip.c_str());
   if (!unpacked || !touch(kOemDir, "oem_upload")) {
     cgi_writeback_webserver(kCgiText, fail);
