@@ -407,7 +407,9 @@ int on_upload_oem(char* text) {
   const char* fail = "ERROR";
   std::string request = text != nullptr ? text : "";
   std::string upload = uploaded_tmp_file(request.c_str());
-  std::size_t aes = request.find("aes=");
+  // The key is in the query part: an upload's own path never supplies it.
+  std::size_t query = request.find(" & ");
+  std::size_t aes = query == std::string::npos ? query : request.find("aes=", query);
   if (upload.empty() || aes == std::string::npos) {
     std::fprintf(stderr, "oem: no upload or no key\n");
     cgi_writeback_webserver(kCgiText, fail);
