@@ -40,3 +40,13 @@ int add_param_value(const char* store, const char* key, const char* text);
 // loopback, else 0 (also when the kernel's address list, "/proc/net/if_inet6" under
 // NVR_ROOT, cannot be read).
 int net_is_haveipv6();
+
+// ---- URL encoding (platform/dvurl.cpp) --------------------------------------------------------
+
+// Decodes "%XX" escapes and "+" (a space) in place; a "%" not followed by two hexadecimal
+// digits stays as it is. Returns the new length, or -1 for a null text.
+int get_url_decode(char* text);
+// Encodes every byte other than letters, digits and "-_.~/" as "%XX" into `out` of `size`
+// bytes (NUL-terminated, cut before an escape that would not fit). The length written, or -1
+// for a null argument or a size below 1.
+int get_url_encode(const char* text, char* out, int size);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need, when missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config libjson-c-dev libsqlite3-dev sqlite3 libgtest-dev
+packages=(cmake ninja-build g++ pkg-config libjson-c-dev libsqlite3-dev libssl-dev sqlite3 libgtest-dev
           lighttpd curl clang clang-format libclang-rt-dev zlib1g-dev python3)
 missing=()
 for p in "${packages[@]}"; do

@@ -3,6 +3,9 @@
 // information and identity, display settings, automatic maintenance and reboot.
 #pragma once
 
+#include <cstddef>
+#include <string>
+
 int on_get_user_list(char* text);
 int on_add_new_user(char* text);
 int on_set_user_info(char* text);
@@ -51,3 +54,43 @@ void cut_uptime(char* text);
 [[nodiscard]] bool store_host_name(const char* name);
 // Tells the core the new device id (1705) and that the host name changed (1702).
 void notice_identity(int device_id);
+
+// ---- Factory commands, customisation package and the small system requests ----------------
+
+int on_vb_htm(char* text);
+int on_upload_oem(char* text);
+int on_get_access_filter(char* text);
+int on_set_access_filter(char* text);
+int on_export_diagnosis(char* text);
+int on_download_diagnosis(char* text);
+int on_get_audio_file_list(char* text);
+int on_upload_audio_file(char* text);
+int on_add_audio_file(char* text);
+int on_del_audio_file(char* text);
+int on_rename_audio_file(char* text);
+int on_audio_file_action(char* text);
+int on_get_upnp_info(char* text);
+int on_set_upnp_info(char* text);
+int on_clear_dvfs_dbup(char* text);
+int on_clear_permission_update(char* text);
+int on_get_lang_json(char* text);
+int on_set_camera_ip_batch(char* text);
+int on_download_stub(char* text);
+
+// Parameter type of the alarm audio file changes.
+inline constexpr int kLogParamAudioFile = 925;
+
+// The bucket (0 to 63) of a factory command name: hash = hash * 37 + character, in wrapping
+// signed 32-bit arithmetic, and the low six bits.
+[[nodiscard]] int hash_cal_value(const char* name);
+
+// The uploaded file that a request text names ("<path>" or "<path> & <query>") on this
+// machine, when it is a plain file name directly in "/tmp" of at most 63 characters; ""
+// (and why on standard error) otherwise, so a body posted in place of an upload can never
+// name another file.
+std::string uploaded_tmp_file(const char* text);
+
+// True when the zip archive's central directory is whole and none of its entries is a link
+// or names a path outside the folder it is unpacked into (absolute, "..", a backslash or a
+// drive letter); the first refused name goes to standard error.
+[[nodiscard]] bool zip_entries_are_safe(const unsigned char* data, std::size_t size);

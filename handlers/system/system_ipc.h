@@ -145,9 +145,75 @@ inline constexpr IpcAnswerRoute kSystemAnswers[] = {
     {kModifyPoePasswordAnswer, sizeof(int32_t), on_modify_poe_camera_pwd_cb},
     {kGetSystemInfoAnswer, sizeof(SystemInfoAnswer), on_get_system_info_cb},
 };
-using SystemRouter = IpcRouter<kLoginAnswers, kSystemAnswers>;
+// ---- Factory commands, diagnosis and alarm audio files ------------------------------------
 
-// The module's answer callback: routes 8265, 8400 and 8504; every other type is ignored.
+inline constexpr int kSetLanguage = 4000;          // int32 language number, no answer
+inline constexpr int kAccessFilterChanged = 1722;  // no payload, no answer
+inline constexpr int kExportDiagnosis = 3528;      // DiagnosisRequest, answered by 8528
+inline constexpr int kUpnpChanged = 3720;          // UpnpRecord, no answer
+inline constexpr int kGetAudioFiles = 4012;        // no payload, answered by 9012
+inline constexpr int kAddAudioFile = 4013;         // AudioFileName, answered by 9013
+inline constexpr int kDeleteAudioFiles = 4014;     // int32 id mask, answered by 9014
+inline constexpr int kRenameAudioFile = 4015;      // AudioFileRecord, answered by 9015
+inline constexpr int kAudioFileAction = 4016;      // int32 id, answered by 9016
+inline constexpr int kExportDiagnosisAnswer = 8528;
+inline constexpr int kGetAudioFilesAnswer = 9012;
+inline constexpr int kAddAudioFileAnswer = 9013;
+inline constexpr int kDeleteAudioFilesAnswer = 9014;
+inline constexpr int kRenameAudioFileAnswer = 9015;
+inline constexpr int kAudioFileActionAnswer = 9016;
+
+// 3528: the folder the core writes the package into.
+struct DiagnosisRequest {
+  char directory[64];  // NUL-terminated: "/tmp"
+};
+static_assert(sizeof(DiagnosisRequest) == 64);
+static_assert(std::is_trivially_copyable_v<DiagnosisRequest>);
+
+// 8528 begins with these two words; the package's NUL-terminated path follows, as long as
+// the answer is (read within the payload, which may lack the NUL).
+struct DiagnosisAnswerHead {
+  int32_t unused;
+  int32_t status;  // 0 or more: the package was made
+};
+static_assert(sizeof(DiagnosisAnswerHead) == 8);
+static_assert(offsetof(DiagnosisAnswerHead, status) == 4);
+static_assert(std::is_trivially_copyable_v<DiagnosisAnswerHead>);
+
+// 4013: the new file's name in "/tmp", URL-safe Base64 of the name the user gave.
+struct AudioFileName {
+  char name[128];
+};
+static_assert(sizeof(AudioFileName) == 128);
+static_assert(std::is_trivially_copyable_v<AudioFileName>);
+
+// One alarm audio file: 9012 answers an array of them, 4015 renames one.
+struct AudioFileRecord {
+  int32_t id;
+  int32_t enable;  // 1: the slot holds a file
+  char name[128];  // NUL-terminated, URL-safe Base64 of the name shown
+};
+static_assert(sizeof(AudioFileRecord) == 136);
+static_assert(offsetof(AudioFileRecord, name) == 8);
+static_assert(std::is_trivially_copyable_v<AudioFileRecord>);
+
+// 8528: "OK/<path URL-encoded>\r\n" or "Failed". 9012: the list of audio files. 9013 to
+// 9016: {"status"} from the first int32 (the shared status callback).
+int on_export_diagnosis_cb(int count, const void* payload);
+int on_get_audio_file_list_cb(int count, const void* payload);
+inline constexpr IpcAnswerRoute kFactoryAnswers[] = {
+    {kExportDiagnosisAnswer, 1, on_export_diagnosis_cb},
+    {kGetAudioFilesAnswer, sizeof(AudioFileRecord), on_get_audio_file_list_cb},
+    {kAddAudioFileAnswer, sizeof(int32_t), on_cgi_common_json_cb},
+    {kDeleteAudioFilesAnswer, sizeof(int32_t), on_cgi_common_json_cb},
+    {kRenameAudioFileAnswer, sizeof(int32_t), on_cgi_common_json_cb},
+    {kAudioFileActionAnswer, sizeof(int32_t), on_cgi_common_json_cb},
+};
+
+using SystemRouter = IpcRouter<kLoginAnswers, kSystemAnswers, kFactoryAnswers>;
+
+// The module's answer callback: routes the types of the tables above; every other type is
+// ignored.
 void on_system_ipc_callback(void* context, const std::uint32_t* header_words, const void* payload);
 inline constexpr CoreLink kSystemCore{on_system_ipc_callback};
 

@@ -4,6 +4,7 @@
 #include "system/login.h"
 #include "system/system_handlers.h"
 #include "system/system_ipc.h"
+#include "system/service_store.h"
 #include "system/system_store.h"
 #include "system/user_record.h"
 
@@ -33,10 +34,10 @@ constexpr WebReq kRoutes[] = {
     {"/1020", on_get_system_info},
     {"/1021", nullptr},
     {"/1022", nullptr},
-    {"/1023", nullptr},
-    {"/1024", nullptr},
-    {"/1030", nullptr},
-    {"/1031", nullptr},
+    {"/1023", on_clear_dvfs_dbup},
+    {"/1024", on_clear_permission_update},
+    {"/1030", on_get_upnp_info},
+    {"/1031", on_set_upnp_info},
     {"/1032", on_get_auto_reboot},
     {"/1033", on_set_auto_reboot},
     {"/1034", nullptr},
@@ -58,26 +59,29 @@ constexpr WebReq kRoutes[] = {
     {"/6087", nullptr},
     {"/6088", nullptr},
     {"/6089", nullptr},
-    {"/6300", nullptr},
-    {"/6301", nullptr},
-    {"/6310", nullptr},
-    {"/6311", nullptr},
-    {"/6320", nullptr},
-    {"/6321", nullptr},
-    {"/6322", nullptr},
-    {"/6323", nullptr},
-    {"/6324", nullptr},
-    {"/6325", nullptr},
-    {"/json", nullptr},
-    {"/vb.htm", nullptr},
-    {"/oem", nullptr},
-    {"/dw.cgi", nullptr},
-    {"/ipc", nullptr},
+    {"/6300", on_get_access_filter},
+    {"/6301", on_set_access_filter},
+    {"/6310", on_export_diagnosis},
+    {"/6311", on_download_diagnosis},
+    {"/6320", on_get_audio_file_list},
+    {"/6321", on_upload_audio_file},
+    {"/6322", on_add_audio_file},
+    {"/6323", on_del_audio_file},
+    {"/6324", on_rename_audio_file},
+    {"/6325", on_audio_file_action},
+    {"/json", on_get_lang_json},
+    {"/vb.htm", on_vb_htm},
+    {"/oem", on_upload_oem},
+    {"/dw.cgi", on_download_stub},
+    {"/ipc", on_set_camera_ip_batch},
 };
 
-constexpr const RecordKind* kKinds[] = {&kUserKind, &kDisplayKind, &kMaintainKind,
-                                        &kAutoRebootKind};
-constexpr int kLogParams[] = {kLogParamGeneral, kLogParamUserAdd, kLogParamUserDelete};
+constexpr const RecordKind* kKinds[] = {&kUserKind, &kDisplayKind, &kMaintainKind, &kAutoRebootKind,
+                                        // Access filter and UPnP
+                                        &kAccessFilterKind, &kUpnpKind};
+constexpr int kLogParams[] = {kLogParamGeneral, kLogParamUserAdd, kLogParamUserDelete,
+                              // Alarm audio files
+                              kLogParamAudioFile};
 
 }  // namespace
 

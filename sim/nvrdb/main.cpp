@@ -28,7 +28,7 @@
 
 #include "dvdb.h"
 #include "dvstd.h"
-#include "md5.h"
+#include "webcrypto.h"
 #include "nvr_root.h"
 #include "camera/ipc_catalog_record.h"
 #include "linkage.h"

@@ -23,8 +23,32 @@ std::vector<std::uint8_t> system_info(std::span<const std::uint8_t>) {
   return out;
 }
 
+// 8528: the package made (status 0) and its path in the folder the request named.
+std::vector<std::uint8_t> diagnosis(std::span<const std::uint8_t>) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, 0);
+  put_i32(out, 0);
+  put_text(out, "/tmp/diagnosis_NV32A2K2406001234.tar.gz", 64);
+  return out;
+}
+
+// 9012: the ten audio file slots, two in use. Names are the URL-safe Base64 of
+// "Door chime.wav" and "Siren.wav".
+std::vector<std::uint8_t> audio_files(std::span<const std::uint8_t>) {
+  std::vector<std::uint8_t> out;
+  const char* names[10] = {"RG9vciBjaGltZS53YXY", "U2lyZW4ud2F2"};
+  for (std::int32_t id = 0; id < 10; ++id) {
+    put_i32(out, id);
+    put_i32(out, names[id] != nullptr ? 1 : 0);
+    put_text(out, names[id] != nullptr ? names[id] : "", 128);
+  }
+  return out;
+}
+
 constexpr NamedBuilder kBuilders[] = {
     {"system_info", system_info, "8400: a 32-channel recorder's system information"},
+    {"diagnosis", diagnosis, "8528: a diagnosis package made in /tmp"},
+    {"audio_files", audio_files, "9012: ten alarm audio file slots, two in use"},
 };
 
 }  // namespace
@@ -52,5 +76,17 @@ extern const CoreModule kCoreSystem = {"system",
 1023 silent
 1718 silent
 2102 silent
+# Diagnosis package.
+3528 builder=diagnosis
+# Alarm audio files: the list, then add, delete, rename and play, each accepted.
+4012 builder=audio_files
+4013 builder=status_ok
+4014 builder=status_ok
+4015 builder=status_ok
+4016 builder=status_ok
+# Notices: interface language by number, access filter changed, UPnP record.
+4000 silent
+1722 silent
+3720 silent
 )",
                                        kBuilders};

@@ -1,5 +1,6 @@
-// MD5 against the test suite of RFC 1321 and inputs around the padding boundaries.
-#include "md5.h"
+// MD5 of the encryption library stand-in against the test suite of RFC 1321 and inputs around
+// the padding boundaries.
+#include "webcrypto.h"
 
 #include <gtest/gtest.h>
 
