@@ -51,3 +51,22 @@ void cut_uptime(char* text);
 [[nodiscard]] bool store_host_name(const char* name);
 // Tells the core the new device id (1705) and that the host name changed (1702).
 void notice_identity(int device_id);
+
+// ---- Log search and export, upgrade requests ----
+int on_get_log_info(char* text);
+int on_download_logfile(char* text);
+int on_get_log_details(char* text);
+int on_check_download_log(char* text);
+int on_get_log_type_list(char* text);
+int on_upgrade_system(char* text);
+int on_clean_upgrade_files(char* text);
+int on_cgi_upgrade_system_init(char* text);
+int on_upgrade_camera(char* text);
+int on_start_upgrade_camera(char* text);
+int on_stop_upgrade_camera(char* text);
+int on_get_online_upgrade(char* text);
+int on_del_online_upgrade(char* text);
+int on_check_nvr_online_upgrade(char* text);
+int on_nvr_online_upgrade(char* text);
+int on_check_ipc_online_upgrade(char* text);
+// ---- end: log search and export, upgrade requests ----

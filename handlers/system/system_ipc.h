@@ -11,6 +11,11 @@
 #include "ipc_router.h"
 #include "system/login.h"
 
+// ---- Log pages and upgrade requests (their rows join the router below) ----
+#include "system/log_ipc.h"
+#include "system/upgrade_ipc.h"
+// ---- end: log pages and upgrade requests ----
+
 // ---- Request types -----------------------------------------------------------------------
 
 inline constexpr int kResolutionChanged = 1001;   // DisplayResolution, no answer
@@ -145,7 +150,7 @@ inline constexpr IpcAnswerRoute kSystemAnswers[] = {
     {kModifyPoePasswordAnswer, sizeof(int32_t), on_modify_poe_camera_pwd_cb},
     {kGetSystemInfoAnswer, sizeof(SystemInfoAnswer), on_get_system_info_cb},
 };
-using SystemRouter = IpcRouter<kLoginAnswers, kSystemAnswers>;
+using SystemRouter = IpcRouter<kLoginAnswers, kSystemAnswers, kLogAnswers, kUpgradeAnswers>;
 
 // The module's answer callback: routes 8265, 8400 and 8504; every other type is ignored.
 void on_system_ipc_callback(void* context, const std::uint32_t* header_words, const void* payload);
