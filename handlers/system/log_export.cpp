@@ -136,7 +136,8 @@ int on_download_logfile(char* text) {
   query.channel_mask = channels != nullptr ? std::strtoull(channels, nullptr, 10) : 0;
   query.page = 1;
   g_main_type = query.main_type;
-  std::snprintf(g_language, sizeof g_language, "%s", json_text(tree.get(), "language"));
+  const char* language = json_text(tree.get(), "language");  // checked above: a plain name
+  std::snprintf(g_language, sizeof g_language, "%s", language != nullptr ? language : "");
 
   std::string marker = nvr_path(kExportMarker);
   mkdir(nvr_path("/tmp/log").c_str(), 0755);

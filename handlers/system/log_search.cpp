@@ -277,7 +277,7 @@ int on_log_search_info_cb(int count, const void* payload) {
   for (int i = 0; i < n; ++i) json_object_array_add(logs, record_object(i, page->records[i]));
   json_object* answer = json_object_new_object();
   json_object_object_add(answer, "count", json_object_new_int(page->total));
-  json_object_object_add(answer, "num", json_object_new_int(page->count));
+  json_object_object_add(answer, "num", json_object_new_int(n));
   json_object_object_add(answer, "curPageNum", json_object_new_int(g_page));
   json_object_object_add(answer, "log", logs);
   int rc = answer_json(answer);

@@ -206,8 +206,15 @@ int on_start_upgrade_camera(char* text) {
     cgi_error_to_webserver(kCgiJson);
     return -1;
   }
+  // A missing channel reads as the first; one the recorder cannot have is refused.
+  auto channel = channel_from_json(tree.get(), "chnid");
+  if (json_member(tree.get(), "chnid") != nullptr && !channel) {
+    std::fprintf(stderr, "camera upgrade: no such channel\n");
+    cgi_error_to_webserver(kCgiJson);
+    return -1;
+  }
   CameraUpgradeStart start{};
-  start.chnid = json_int(tree.get(), "chnid").value_or(0);
+  start.chnid = channel.value_or(0);
   start.reset = json_int(tree.get(), "reset").value_or(0);
   std::snprintf(start.path, sizeof start.path, "%s", kCameraImage);
   return kSystemCore.query(kCameraUpgradeStart, start, kCgiText) != 0 ? 0 : -1;

@@ -260,6 +260,11 @@ TEST_F(LogUpgradeProcess, ImageFilesAndOnlineRequests) {
   EXPECT_EQ(request("/6089", R"({"ch":"1010"})").out.substr(0, kJsonHeader.size() + 10),
             kJsonHeader + R"({ "check":)");
   EXPECT_EQ(sent(3365).at(0).hex, Bytes().channel_mask(0x5).hex());
+  EXPECT_EQ(request("/6083", R"({"chnid":64,"reset":0})").out, kJsonErrorBody);
+  EXPECT_EQ(request("/6083", R"({"chnid":3,"reset":1})").out,
+            kJsonHeader + R"({ "chnid": 3, "status": 0 })");
+  EXPECT_EQ(nvrtest::bytes_of(sent(3350).at(0)),
+            Bytes().i32(3).i32(1).text("/dev/shm/updateIPCFM.bin", 256).str());
   JsonTree check(request("/6087", "").out.substr(kJsonHeader.size()));
   EXPECT_EQ(check.text("state"), "1");
   start_core("1715 silent\n3350 silent\n");

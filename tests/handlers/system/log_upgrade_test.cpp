@@ -151,6 +151,10 @@ TEST_F(LogUpgradeAnswers, ASearchPageWithTranslatedTexts) {
   EXPECT_NE(second.find(R"("ip":"fe80::1")"), std::string::npos);
 
   EXPECT_EQ(answer(8495, std::string(67207, '\0')), kJson + "ERROR");  // one byte short
+  // A count beyond the page is read as the page's 100 records.
+  JsonTree over(answer(8495, Bytes().i32(500).i32(150).zeros(100 * 672)).substr(kJson.size()));
+  EXPECT_EQ(over.text("num"), "100");
+  EXPECT_EQ(json_object_array_length(over.at("log")), 100u);
 }
 
 TEST_F(LogUpgradeAnswers, UpgradeStatusIsKeptApartFromTheFlag) {
