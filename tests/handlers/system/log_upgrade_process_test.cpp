@@ -4,6 +4,7 @@
 // trip in which the search finds the demo's own log records.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -56,9 +57,12 @@ class LogUpgradeProcess : public nvrtest::HandlerProcessTest {
       if (e.type == static_cast<std::uint32_t>(type)) out.push_back(e);
     return out;
   }
+  // The types received, sorted: messages sent without waiting travel on connections of
+  // their own, so the order in which the core reads them is not the order sent.
   std::vector<std::uint32_t> types(std::size_t count) {
     std::vector<std::uint32_t> t;
     for (const auto& e : core_->wait_journal(count, 5)) t.push_back(e.type);
+    std::sort(t.begin(), t.end());
     return t;
   }
 };
@@ -221,15 +225,18 @@ TEST_F(LogUpgradeProcess, EveryUpgradeStatusPath) {
         std::string(c.path) == "/1010" ? "multipart/form-data; boundary=b" : "application/json";
     req.cookie = cookie_;
     EXPECT_EQ(run_webcgi(root_, req).out, c.out) << c.rule << " " << c.path;
-    EXPECT_EQ(types(c.types.size()), c.types) << c.rule << " " << c.path;
+    std::vector<std::uint32_t> expected = c.types;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(types(c.types.size()), expected) << c.rule << " " << c.path;
     auto install = sent(1713);
     ASSERT_EQ(install.size(), 1u);
     EXPECT_EQ(install[0].hex, std::string(c.query) == "reset=1" ? "01000000" : "00000000");
-    auto logs = sent(3485);
-    EXPECT_EQ(nvrtest::log_record(logs.at(0)).subType, 203);
-    if (logs.size() > 1) {
-      EXPECT_EQ(nvrtest::log_record(logs[1]).subType, 200);
-    }
+    std::vector<std::int64_t> subs;
+    for (const auto& e : sent(3485)) subs.push_back(nvrtest::log_record(e).subType);
+    std::sort(subs.begin(), subs.end());
+    const std::vector<std::int64_t> logged =
+        c.types.size() > 3 ? std::vector<std::int64_t>{200, 203} : std::vector<std::int64_t>{203};
+    EXPECT_EQ(subs, logged);
   }
 }
 
