@@ -11,9 +11,11 @@ cmake --build build -j "$(nproc)" >/dev/null
 
 port=${PORT:-8080}
 root=$(pwd)/demo-root
-mkdir -p "$root"/{tmp,mnt/nand/app,mnt/nand2,var/run,dev/shm,opt/app/www,usr/bin}
+mkdir -p "$root"/{tmp,mnt/nand/app,mnt/nand2,var/run,dev/shm,opt/app/www,opt/app/lang,usr/bin}
 # The programs webcgi runs: the profile tool's recording stand-in, and the host's uptime.
 install -m 0755 sim/standins/dvprofile "$root/usr/bin/dvprofile"
+# The log pages' texts.
+install -m 0644 sim/lang/*.lang "$root/opt/app/lang/"
 if command -v uptime >/dev/null; then ln -sf "$(command -v uptime)" "$root/usr/bin/uptime"; fi
 
 pids=()

@@ -94,3 +94,22 @@ std::string uploaded_tmp_file(const char* text);
 // or names a path outside the folder it is unpacked into (absolute, "..", a backslash or a
 // drive letter); the first refused name goes to standard error.
 [[nodiscard]] bool zip_entries_are_safe(const unsigned char* data, std::size_t size);
+
+// ---- Log search and export, upgrade requests ----
+int on_get_log_info(char* text);
+int on_download_logfile(char* text);
+int on_get_log_details(char* text);
+int on_check_download_log(char* text);
+int on_get_log_type_list(char* text);
+int on_upgrade_system(char* text);
+int on_clean_upgrade_files(char* text);
+int on_cgi_upgrade_system_init(char* text);
+int on_upgrade_camera(char* text);
+int on_start_upgrade_camera(char* text);
+int on_stop_upgrade_camera(char* text);
+int on_get_online_upgrade(char* text);
+int on_del_online_upgrade(char* text);
+int on_check_nvr_online_upgrade(char* text);
+int on_nvr_online_upgrade(char* text);
+int on_check_ipc_online_upgrade(char* text);
+// ---- end: log search and export, upgrade requests ----

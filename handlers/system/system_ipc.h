@@ -11,6 +11,11 @@
 #include "ipc_router.h"
 #include "system/login.h"
 
+// ---- Log pages and upgrade requests (their rows join the router below) ----
+#include "system/log_ipc.h"
+#include "system/upgrade_ipc.h"
+// ---- end: log pages and upgrade requests ----
+
 // ---- Request types -----------------------------------------------------------------------
 
 inline constexpr int kResolutionChanged = 1001;   // DisplayResolution, no answer
@@ -210,7 +215,8 @@ inline constexpr IpcAnswerRoute kFactoryAnswers[] = {
     {kAudioFileActionAnswer, sizeof(int32_t), on_cgi_common_json_cb},
 };
 
-using SystemRouter = IpcRouter<kLoginAnswers, kSystemAnswers, kFactoryAnswers>;
+using SystemRouter =
+    IpcRouter<kLoginAnswers, kSystemAnswers, kFactoryAnswers, kLogAnswers, kUpgradeAnswers>;
 
 // The module's answer callback: routes the types of the tables above; every other type is
 // ignored.

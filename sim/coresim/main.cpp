@@ -137,6 +137,7 @@ void serve(Server* server, int fd) {
                    h.magic, h.length);
     if (r != DvReadResult::kMessage) break;
     server->journal.record(h, payload);
+    coresim_keep_log(h.type, payload);
     auto it = server->rules.find(h.type);
     if (it == server->rules.end() || it->second.silent) continue;
     if (!answer(fd, it->second, h, payload)) break;

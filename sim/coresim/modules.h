@@ -3,6 +3,7 @@
 // modules/, listed once in modules.cpp.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,3 +29,9 @@ std::span<const CoreModule* const> coresim_modules();
 // The general built-in rules followed by every module's rules. False (with the error) when
 // a built-in rule does not parse.
 [[nodiscard]] bool load_builtin_rules(RuleSet& rules, std::string& error);
+
+// ---- The operation log coresim keeps ----
+// Every operation log record the programs send (3485, 3509) is kept, stamped with the time
+// it arrived, so that a log search or export answers with the demo's own logins and
+// changes (modules/system.cpp).
+void coresim_keep_log(std::uint32_t type, std::span<const std::uint8_t> payload);
