@@ -1,5 +1,6 @@
 // Route table of the event detection and linkage module. A null handler marks a path whose
 // handler is not built yet; it is served like an unknown path.
+#include "event/anpr_list.h"
 #include "event/motion.h"
 #include "event/motion_record.h"
 #include "event/osd_mask.h"
@@ -106,9 +107,9 @@ constexpr WebReq kRoutes[] = {
     {"/6180", nullptr},
     {"/6181", nullptr},
     {"/6182", nullptr},
-    {"/6183", nullptr},
-    {"/6184", nullptr},
-    {"/6185", nullptr},
+    {"/6183", on_set_anpr_del_lpr_plate},
+    {"/6184", on_set_anpr_add_lpr_plate},
+    {"/6185", on_set_anpr_update_lpr_plate},
     {"/6186", nullptr},
     {"/6189", nullptr},
     {"/6190", nullptr},
