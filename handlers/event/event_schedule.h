@@ -1,0 +1,20 @@
+// The linkage pages' one-schedule requests for motion, video loss and the recorder's alarm
+// inputs: the getters of one schedule of one channel or input ("/6120", "/6124", "/6128",
+// "/6129", "/6153", "/6158", "/6166", "/6168", "/6169") and the setters of one schedule of
+// one channel ("/6118", "/6152", "/6159", "/6170").
+#pragma once
+
+int on_get_move_email_sche(char* text);
+int on_get_move_effective_sche(char* text);
+int on_get_move_ptz_sche(char* text);
+int on_get_videolost_email_sche(char* text);
+int on_get_videoloss_ptz_sche(char* text);
+int on_get_alarmin_email_sche(char* text);
+int on_get_alarmin_audible_sche(char* text);
+int on_get_alarmin_ptz_sche(char* text);
+int on_get_alarmin_effective_sche(char* text);
+
+int on_set_move_effective_sche(char* text);
+int on_set_move_ptz_sche(char* text);
+int on_set_alarmin_effective_sche(char* text);
+int on_set_move_email_sche(char* text);

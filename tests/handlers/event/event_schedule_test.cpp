@@ -1,0 +1,205 @@
+// One schedule at a time for motion, video loss and alarm inputs, in process against one
+// coresim: the single-channel setters as settings pairs, then that every getter shows the
+// schedule of its kind's full linkage page, numbers outside the records, and the e-mail
+// setter's record fields and its half-stored failure.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "support/bytes.h"
+#include "support/cgi_runner.h"
+#include "support/inprocess.h"
+#include "support/json_tree.h"
+#include "support/settings_pair.h"
+
+namespace {
+
+using nvrtest::Bytes;
+using nvrtest::InProcess;
+using nvrtest::JournalEntry;
+using nvrtest::JsonTree;
+using nvrtest::SettingsPair;
+
+const std::string& kText = nvrtest::kTextHeader;
+const std::string& kJson = nvrtest::kJsonHeader;
+const std::string kOk = kText + "OK";
+const std::string& kTextError = nvrtest::kTextErrorBody;
+
+// 8 rows of 12 section arrays; `seed` (0 to 23) makes each schedule distinct: section i of
+// row d runs from d:i to seed:i with action seed + d.
+std::string schedule(int seed) {
+  std::string s = "[";
+  for (int d = 0; d < 8; ++d) {
+    s += d ? ",[" : "[";
+    for (int i = 0; i < 12; ++i) {
+      char sec[64];
+      std::snprintf(sec, sizeof sec, "%s[\"%02d:%02d\",\"%02d:%02d\",%d]", i ? "," : "", d, i, seed,
+                    i, seed + d);
+      s += sec;
+    }
+    s += "]";
+  }
+  return s + "]";
+}
+
+std::string body(int cam, int seed, const std::string& extra = "") {
+  return R"({"camId":)" + std::to_string(cam) + extra + R"(,"schedule":)" + schedule(seed) + "}";
+}
+
+// Row 1, section 2 of schedule(seed), as the getters write it.
+std::string section(int seed) {
+  char s[96];
+  std::snprintf(s, sizeof s, R"({"startTime":"01:02","endTime":"%02d:02","actionType":%d})", seed,
+                seed + 1);
+  return s;
+}
+
+const SettingsPair kPairs[] = {
+    {.name = "motion_effective",
+     .set_path = "/6152",
+     .body = body(5, 11),
+     .get_path = "/6153",
+     .get_query = "5",
+     .get_contains = section(11),
+     .notice = 1403,
+     .notice_hex = Bytes().i32(5).hex(),
+     .refused = {"not json", R"({"camId":5})"},
+     .table = "motion_esche"},
+    {.name = "motion_ptz",
+     .set_path = "/6159",
+     .body = body(6, 12),
+     .get_path = "/6158",
+     .get_query = "6",
+     .get_contains = section(12),
+     .notice = 1403,
+     .notice_hex = Bytes().i32(6).hex(),
+     .refused = {"not json", R"({"camId":6})"},
+     .table = "motion_ptz_sche"},
+    {.name = "alarm_in_effective",
+     .set_path = "/6170",
+     .body = body(3, 13),
+     .get_path = "/6169",
+     .get_query = "3",
+     .get_contains = section(13),
+     .notice = 1404,
+     .notice_hex = Bytes().i32(3).hex(),
+     .refused = {"not json", R"({"camId":3})"},
+     .table = "alarmin_esche"},
+    {.name = "motion_email",
+     .set_path = "/6118",
+     .body = body(4, 14, R"(,"enable":1,"interval":60)"),
+     .get_path = "/6120",
+     .get_query = "4",
+     .get_contains = section(14),
+     .notice = 1403,
+     .notice_hex = Bytes().i32(4).hex(),
+     .refused = {"not json", R"({"camId":4,"enable":1})",
+                 body(4, 14, R"(,"enable":"on","interval":60)")},
+     .table = "motion"},
+};
+
+class SchedulePairs : public ::testing::TestWithParam<SettingsPair> {};
+
+TEST_P(SchedulePairs, SaveReadBackRefuseAndFail) {
+  nvrtest::check_settings_pair(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Pairs, SchedulePairs, ::testing::ValuesIn(kPairs),
+                         [](const ::testing::TestParamInfo<SettingsPair>& p) {
+                           return p.param.name;
+                         });
+
+InProcess& web() {
+  return InProcess::instance();
+}
+
+// The answer's JSON body in plain form ("" when it is no JSON answer).
+std::string json_body(const std::string& answer) {
+  if (answer.rfind(kJson, 0) != 0) return "";
+  return JsonTree(answer.substr(kJson.size())).plain();
+}
+
+// The getter's schedule is the one the kind's full page shows under `key`.
+struct Shown {
+  const char* path;
+  const char* query;
+  const char* page;
+  const char* page_query;
+  const char* key;
+};
+
+TEST(ScheduleGetters, ShowTheKindsStoredSchedules) {
+  ASSERT_EQ(web().post("/6095", R"({"chnid":7,"dialog":{"email":)" + schedule(15) + R"(,"ptz":)" +
+                                    schedule(16) + "}}"),
+            kOk);
+  ASSERT_EQ(web().post("/6012", R"({"camId":7,"enable":1,"sensitivity":3,"triChannels":"1",)"
+                                R"("triAlarms":0,"interval":5,"motionTable":"","enableDV":0})"),
+            kOk);
+  (void)web().sent();
+  const Shown rows[] = {
+      {"/6124", "7", "/6094", R"({"chnid":7})", "email"},
+      {"/6166", "7", "/6094", R"({"chnid":7})", "ptz"},
+      {"/6120", "7", "/6010", R"({"chnid":7})", "email"},
+      {"/6153", "7", "/6010", R"({"chnid":7})", "effective"},
+      {"/6158", "7", "/6010", R"({"chnid":7})", "ptz"},
+      {"/6128", "2", "/6026", R"({"alarmId":2})", "email"},
+      {"/6129", "2", "/6026", R"({"alarmId":2})", "audible"},
+      {"/6168", "2", "/6026", R"({"alarmId":2})", "ptz"},
+      {"/6169", "2", "/6026", R"({"alarmId":2})", "effective"},
+  };
+  for (const Shown& r : rows) {
+    JsonTree page(json_body(web().post(r.page, r.page_query)));
+    ASSERT_TRUE(page.ok()) << r.page;
+    const std::string mine = json_body(web().get(r.path, r.query));
+    EXPECT_EQ(mine, page.text(r.key)) << r.path;
+  }
+  const std::string vl = json_body(web().get("/6124", "7"));
+  EXPECT_NE(vl.find(section(15)), std::string::npos) << vl;
+  EXPECT_NE(json_body(web().get("/6166", "7")).find(section(16)), std::string::npos);
+  EXPECT_TRUE(web().sent().empty());
+}
+
+TEST(ScheduleGetters, NoAnswerOutsideTheRecords) {
+  (void)web().sent();
+  for (const char* path : {"/6120", "/6153", "/6158", "/6124", "/6166"})
+    for (const char* q : {"64", "-1", "x", ""}) EXPECT_EQ(web().get(path, q), "") << path << q;
+  // The store holds 16 recorder alarm inputs.
+  for (const char* path : {"/6128", "/6129", "/6168", "/6169"})
+    for (const char* q : {"16", "63", "-1"}) EXPECT_EQ(web().get(path, q), "") << path << q;
+  EXPECT_TRUE(web().sent().empty());
+}
+
+TEST(ScheduleSetters, NumberOutsideTheRecordsIsTheTextError) {
+  (void)web().sent();
+  for (const char* path : {"/6152", "/6159", "/6118"})
+    for (int cam : {-1, 64}) EXPECT_EQ(web().post(path, body(cam, 1)), kTextError) << path;
+  EXPECT_EQ(web().post("/6170", body(16, 1)), kTextError);
+  EXPECT_EQ(web().post("/6170", body(-1, 1)), kTextError);
+  EXPECT_TRUE(web().sent().empty());
+}
+
+TEST(ScheduleSetters, EmailSetterWritesTheMotionRecordFirst) {
+  ASSERT_EQ(web().post("/6118", body(9, 17, R"(,"enable":1,"interval":45)")), kOk);
+  JsonTree motion(json_body(web().post("/6010", R"({"chnid":9})")));
+  EXPECT_EQ(motion.text("email_enable"), "1");
+  EXPECT_EQ(motion.text("email_interval"), "45");
+  (void)web().sent();
+
+  // The record reached the store, the schedule did not: the core hears of the record, the
+  // page gets the error.
+  web().refuse_writes("motion_email_sche");
+  EXPECT_EQ(web().post("/6118", body(9, 18, R"(,"enable":0,"interval":30)")), kTextError);
+  web().allow_writes("motion_email_sche");
+  std::vector<JournalEntry> sent = web().sent();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].type, 1403u);
+  EXPECT_EQ(sent[0].hex, Bytes().i32(9).hex());
+  EXPECT_EQ(JsonTree(json_body(web().post("/6010", R"({"chnid":9})"))).text("email_interval"),
+            "30");
+  EXPECT_NE(json_body(web().get("/6120", "9")).find(section(17)), std::string::npos);
+}
+
+}  // namespace
