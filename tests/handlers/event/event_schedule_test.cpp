@@ -202,4 +202,90 @@ TEST(ScheduleSetters, EmailSetterWritesTheMotionRecordFirst) {
   EXPECT_NE(json_body(web().get("/6120", "9")).find(section(17)), std::string::npos);
 }
 
+// ---- One schedule to several channels --------------------------------------------------------
+
+std::string list_body(const std::string& list, int cnt, int seed, const std::string& extra) {
+  return R"({"cnt":)" + std::to_string(cnt) + R"(,"chnid":)" + list + extra + R"(,"schedule":)" +
+         schedule(seed) + "}";
+}
+
+TEST(ScheduleCopy, DuplicateAndBadChannelsCountOnce) {
+  ASSERT_EQ(web().post("/6095", R"({"chnid":1,"dialog":{"enable":1,"interval":20}})"), kOk);
+  (void)web().sent();
+  // Channel 1 already has these values: its record is not written, so refused writes of
+  // the table do not matter.
+  web().refuse_writes("video_loss");
+  EXPECT_EQ(web().post("/6121", list_body("[1,1,70]", 3, 19, R"(,"enable":1,"interval":20)")), kOk);
+  // Changed values must be written: now the refusal shows, and the mask is still sent.
+  EXPECT_EQ(web().post("/6121", list_body("[1,1,70]", 3, 19, R"(,"enable":2,"interval":25)")),
+            kTextError);
+  web().allow_writes("video_loss");
+  std::vector<JournalEntry> sent = web().sent();
+  ASSERT_EQ(sent.size(), 2u);
+  for (const JournalEntry& e : sent) {
+    EXPECT_EQ(e.type, 1414u);
+    EXPECT_EQ(e.hex, Bytes().channel_mask(uint64_t{1} << 1).hex());
+  }
+  EXPECT_EQ(web().post("/6121", list_body("[1,1,70]", 3, 19, R"(,"enable":2,"interval":25)")), kOk);
+  JsonTree one(json_body(web().post("/6094", R"({"chnid":1})")));
+  EXPECT_EQ(one.text("enable"), "2");
+  EXPECT_EQ(one.text("interval"), "25");
+  EXPECT_NE(one.text("audible").find(section(19)), std::string::npos);
+  EXPECT_EQ(json_body(web().post("/6094", R"({"chnid":2})")).find(section(19)), std::string::npos);
+
+  // "cnt" stops the list; a bad "enable" refuses the whole body.
+  (void)web().sent();
+  EXPECT_EQ(web().post("/6122", list_body("[3,8]", 1, 20, R"(,"enable":1,"interval":90)")), kOk);
+  EXPECT_EQ(web().post("/6122", list_body("[3]", 1, 20, R"(,"enable":"x","interval":90)")), "");
+  sent = web().sent();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].hex, Bytes().channel_mask(uint64_t{1} << 3).hex());
+  EXPECT_EQ(JsonTree(json_body(web().post("/6094", R"({"chnid":3})"))).text("email_interval"),
+            "90");
+  EXPECT_NE(json_body(web().get("/6124", "3")).find(section(20)), std::string::npos);
+  EXPECT_EQ(json_body(web().get("/6124", "8")).find(section(20)), std::string::npos);
+}
+
+TEST(ScheduleCopy, AlarmInputsInTheMask) {
+  (void)web().sent();
+  EXPECT_EQ(web().post("/6125", list_body("[5,16,-1]", 3, 21, R"(,"enable":1,"interval":15)")),
+            kOk);
+  std::vector<JournalEntry> sent = web().sent();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].type, 1415u);
+  EXPECT_EQ(sent[0].hex, Bytes().channel_mask(uint64_t{1} << 5).hex());
+  JsonTree input(json_body(web().post("/6026", R"({"alarmId":5})")));
+  EXPECT_EQ(input.text("enable"), "1");
+  EXPECT_EQ(input.text("interval"), "15");
+  EXPECT_NE(input.text("audible").find(section(21)), std::string::npos);
+}
+
+TEST(ScheduleCopy, PtzLinkageRetargetedToTheOtherChannels) {
+  ASSERT_EQ(
+      web().post("/6095", R"({"chnid":2,"dialog":{"ptzChnId":2,"ptzType":2,"ptzParams":)"
+                          R"([{"acto_ptz_channel":6,"acto_ptz_type":1,"acto_ptz_preset":3}]}})"),
+      kOk);
+  (void)web().sent();
+  EXPECT_EQ(web().post("/6165", list_body("[2,4]", 2, 22, R"(,"camId":2)")), kOk);
+  std::vector<JournalEntry> sent = web().sent();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].type, 1414u);
+  EXPECT_EQ(sent[0].hex, Bytes().channel_mask((uint64_t{1} << 2) | (uint64_t{1} << 4)).hex());
+  for (const char* chn : {"2", "4"}) {
+    JsonTree shown(json_body(web().post("/6094", std::string(R"({"chnid":)") + chn + "}")));
+    EXPECT_NE(shown.text("ptz").find(section(22)), std::string::npos) << chn;
+    EXPECT_NE(shown.text("ptzParams").find(R"("acto_ptz_channel":6)"), std::string::npos)
+        << shown.text("ptzParams");
+  }
+  JsonTree untouched(json_body(web().post("/6094", R"({"chnid":3})")));
+  EXPECT_EQ(untouched.text("ptz").find(section(22)), std::string::npos);
+  EXPECT_EQ(untouched.text("ptzParams").find(R"("acto_ptz_channel":6)"), std::string::npos);
+
+  EXPECT_EQ(web().post("/6167", list_body("[1]", 1, 22, R"(,"camId":16)")), kTextError);
+  EXPECT_EQ(web().post("/6165", list_body("[1]", 1, 22, R"(,"camId":-1)")), kTextError);
+  EXPECT_TRUE(web().sent().empty());
+  EXPECT_EQ(web().post("/6167", list_body("[0,3]", 2, 23, R"(,"camId":0)")), kOk);
+  EXPECT_NE(json_body(web().get("/6168", "3")).find(section(23)), std::string::npos);
+}
+
 }  // namespace
