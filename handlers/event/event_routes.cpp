@@ -4,6 +4,7 @@
 #include "event/motion.h"
 #include "event/motion_record.h"
 #include "event/osd_mask.h"
+#include "event/ptz_entries.h"
 #include "event/snapshot.h"
 #include "event/snapshot_record.h"
 #include "event/vca.h"
@@ -84,11 +85,11 @@ constexpr WebReq kRoutes[] = {
     {"/6157", on_get_vca_support},
     {"/6158", on_get_move_ptz_sche},
     {"/6159", on_set_move_ptz_sche},
-    {"/6160", nullptr},
-    {"/6161", nullptr},
-    {"/6162", nullptr},
-    {"/6163", nullptr},
-    {"/6164", nullptr},
+    {"/6160", on_set_ptz_params},
+    {"/6161", on_get_ptz_params},
+    {"/6162", on_delete_ptz_params},
+    {"/6163", on_update_ptz_params},
+    {"/6164", on_delete_ptz_params_batch},
     {"/6165", on_set_videoloss_ptz_sche},
     {"/6166", on_get_videoloss_ptz_sche},
     {"/6167", on_set_alarmin_ptz_sche},
