@@ -27,3 +27,9 @@ int on_set_videolost_email_sche(char* text);
 int on_set_alarmin_audible_sche(char* text);
 int on_set_videoloss_ptz_sche(char* text);
 int on_set_alarmin_ptz_sche(char* text);
+
+// One linkage field for several channels or alarm inputs: the video-loss alarm outputs
+// ("/6123"), and the alarm inputs' trigger channels or alarm outputs with the effective
+// schedule of one input ("/6127").
+int on_set_videolost_others(char* text);
+int on_set_alarm_others(char* text);

@@ -288,4 +288,45 @@ TEST(ScheduleCopy, PtzLinkageRetargetedToTheOtherChannels) {
   EXPECT_NE(json_body(web().get("/6168", "3")).find(section(23)), std::string::npos);
 }
 
+// ---- One linkage field for several channels ---------------------------------------------------
+
+TEST(Others, VideoLossAlarmOutputsOfChangedChannels) {
+  ASSERT_EQ(web().post("/6123", R"({"cnt":1,"chnid":[20],"triAlarms":5})"), kOk);
+  (void)web().sent();
+  EXPECT_EQ(web().post("/6123", R"({"cnt":4,"chnid":[20,21,21,64],"triAlarms":5})"), kOk);
+  std::vector<JournalEntry> sent = web().sent();
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0].type, 1414u);
+  EXPECT_EQ(sent[0].hex, Bytes().channel_mask(uint64_t{1} << 21).hex());
+  EXPECT_EQ(sent[1].type, 3509u);
+  EXPECT_EQ(nvrtest::log_record(sent[1]).paramType, 909);
+  EXPECT_EQ(JsonTree(json_body(web().post("/6094", R"({"chnid":21})"))).text("triAlarms"), "5");
+  EXPECT_EQ(web().post("/6123", R"({"cnt":1,"chnid":[20],"triAlarms":-5})"), "");
+  EXPECT_TRUE(web().sent().empty());
+}
+
+TEST(Others, AlarmInputsTriggerChannelsAndSchedule) {
+  ASSERT_EQ(web().post("/6170", body(1, 5)), kOk);
+  (void)web().sent();
+  const std::string long_text(70, '1');
+  EXPECT_EQ(web().post("/6127", R"({"camId":1,"type":0,"cnt":3,"chnid":[6,7,16],)"
+                                R"("triChannels":")" +
+                                    long_text + R"("})"),
+            kOk);
+  std::vector<JournalEntry> sent = web().sent();
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0].type, 1415u);
+  EXPECT_EQ(sent[0].hex, Bytes().channel_mask((uint64_t{1} << 6) | (uint64_t{1} << 7)).hex());
+  EXPECT_EQ(sent[1].type, 3509u);
+  JsonTree input(json_body(web().post("/6026", R"({"alarmId":7})")));
+  // Cut to 64 characters: the field keeps its terminator.
+  EXPECT_EQ(input.text("triChannels"), "\"" + std::string(64, '1') + "\"");
+  EXPECT_NE(input.text("effective").find(section(5)), std::string::npos);
+
+  EXPECT_EQ(web().post("/6127", R"({"camId":1,"type":1,"cnt":1,"chnid":[6],"triAlarms":3})"), kOk);
+  EXPECT_EQ(JsonTree(json_body(web().post("/6026", R"({"alarmId":6})"))).text("triAlarms"), "3");
+  EXPECT_EQ(web().post("/6127", R"({"camId":16,"type":1,"cnt":1,"chnid":[6],"triAlarms":3})"),
+            kTextError);
+}
+
 }  // namespace
