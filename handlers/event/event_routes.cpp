@@ -1,5 +1,6 @@
 // Route table of the event detection and linkage module. A null handler marks a path whose
 // handler is not built yet; it is served like an unknown path.
+#include "event/camera_alarm.h"
 #include "event/event_schedule.h"
 #include "event/motion.h"
 #include "event/motion_record.h"
@@ -30,10 +31,10 @@ constexpr WebReq kRoutes[] = {
     {"/6017", on_set_videolost_schedule},
     {"/6018", on_get_privacy_masks},
     {"/6019", on_set_privacy_mask},
-    {"/6090", nullptr},
-    {"/6091", nullptr},
-    {"/6092", nullptr},
-    {"/6093", nullptr},
+    {"/6090", on_get_cameraio_info},
+    {"/6091", on_set_cameraio_info},
+    {"/6092", on_get_volumedetect_info},
+    {"/6093", on_set_volumedetect_info},
     {"/6094", on_get_videoloss_info},
     {"/6095", on_set_videoloss_info},
     {"/6096", nullptr},
@@ -128,10 +129,11 @@ constexpr WebReq kRoutes[] = {
     {"/6999", on_get_exception},
 };
 
-constexpr const RecordKind* kKinds[] = {&kMotionKind,        &kVideoLossKind,
-                                        &kTriggerAlarmsKind, &kSnapshotScheduleKind,
-                                        &kSnapshotKind,      &kSmartEventKind};
-constexpr int kLogParams[] = {kLogParamMotion, kLogParamVideoLoss};
+constexpr const RecordKind* kKinds[] = {
+    &kMotionKind,   &kVideoLossKind,  &kTriggerAlarmsKind, &kSnapshotScheduleKind,
+    &kSnapshotKind, &kSmartEventKind, &kCameraIoKind,      &kVolumeDetectKind};
+constexpr int kLogParams[] = {kLogParamMotion, kLogParamVideoLoss, kLogParamCameraIo,
+                              kLogParamVolumeDetect};
 
 }  // namespace
 
