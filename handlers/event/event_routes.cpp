@@ -2,6 +2,7 @@
 // handler is not built yet; it is served like an unknown path.
 #include "event/camera_alarm.h"
 #include "event/event_schedule.h"
+#include "event/fisheye.h"
 #include "event/motion.h"
 #include "event/motion_record.h"
 #include "event/osd_mask.h"
@@ -58,8 +59,8 @@ constexpr WebReq kRoutes[] = {
     {"/6127", on_set_alarm_others},
     {"/6128", on_get_alarmin_email_sche},
     {"/6129", on_get_alarmin_audible_sche},
-    {"/6130", nullptr},
-    {"/6131", nullptr},
+    {"/6130", on_get_fisheye_info},
+    {"/6131", on_cgi_set_fisheye_mode},
     {"/6132", on_get_vca_region},
     {"/6133", on_set_vca_region},
     {"/6134", on_get_vca_motion},
@@ -120,8 +121,8 @@ constexpr WebReq kRoutes[] = {
     {"/6193", nullptr},
     {"/6194", nullptr},
     {"/6195", nullptr},
-    {"/6196", nullptr},
-    {"/6197", nullptr},
+    {"/6196", on_cgi_check_fisheye_info},
+    {"/6197", on_cgi_set_fisheye_info},
     {"/6198", on_cgi_set_privacy_edit},
     {"/6996", on_set_osdconfig},
     {"/6997", on_get_osdconfig},

@@ -116,4 +116,51 @@ TEST(CameraAlarm, RefusedBodiesAndFailedWrites) {
   EXPECT_TRUE(web().sent().empty());
 }
 
+// ---- Fisheye ----------------------------------------------------------------------------------
+
+TEST(Fisheye, ModesReadAndSet) {
+  (void)web().sent();
+  EXPECT_EQ(plain(web().post("/6130", R"({"id":7})")),
+            R"({"chnid":7,"result":0,"fishmount":1,"fishdisplay":0,"fishcorrect":1})");
+  EXPECT_EQ(web().post("/6131", R"({"chnid":7,"fishcorrect":2,"fishmount":3,"fishdisplay":4})"),
+            kOk);
+  std::vector<JournalEntry> sent = web().sent();
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0].type, 3232u);
+  EXPECT_EQ(sent[0].hex, Bytes().i32(7).hex());
+  EXPECT_EQ(sent[1].type, 3231u);
+  EXPECT_EQ(sent[1].hex, Bytes().i32(7).i32(3).i32(4).i32(2).i32(0).hex());
+  EXPECT_EQ(web().post("/6130", R"({"id":64})"), kTextError);
+  EXPECT_EQ(web().post("/6131", R"({"chnid":64,"fishcorrect":2,"fishmount":3,"fishdisplay":4})"),
+            "");
+  EXPECT_EQ(web().post("/6131", R"({"chnid":1,"fishmount":3,"fishdisplay":4})"), "");
+  EXPECT_TRUE(web().sent().empty());
+}
+
+TEST(Fisheye, CameraCheckedAndSetUp) {
+  (void)web().sent();
+  const std::string camera =
+      R"("ddns":"","ipaddr":"10.0.0.7","username":"admin","password":"pw","port":80)";
+  EXPECT_EQ(plain(web().post("/6196", "{" + camera + "}")),
+            R"({"support":1,"transfer":0,"install":1,"display":0,"streamCnt":2})");
+  EXPECT_EQ(plain(web().post("/6197", "{" + camera + R"(,"transfer":1,"install":2,"display":3})")),
+            R"({"res":0})");
+  std::vector<JournalEntry> sent = web().sent();
+  ASSERT_EQ(sent.size(), 2u);
+  auto login = [] {
+    Bytes b;
+    b.text("", 64).text("10.0.0.7", 64).text("admin", 64).text("pw", 64).i32(80);
+    return b;
+  };
+  EXPECT_EQ(sent[0].type, 3373u);
+  EXPECT_EQ(sent[0].hex, login().hex());
+  EXPECT_EQ(sent[1].type, 3374u);
+  EXPECT_EQ(sent[1].hex, login().i32(1).i32(2).i32(3).hex());
+  EXPECT_EQ(web().post("/6196", R"({"ddns":"","ipaddr":"10.0.0.7","username":"a","password":"b",)"
+                                R"("port":70000})"),
+            "");
+  EXPECT_EQ(web().post("/6197", "{" + camera + "}"), "");
+  EXPECT_TRUE(web().sent().empty());
+}
+
 }  // namespace
