@@ -108,6 +108,12 @@ TEST(CameraAlarm, RefusedBodiesAndFailedWrites) {
   EXPECT_EQ(web().post("/6093", R"({"camId":1,"enable":1,"type":1,"volume":1,"duration":1,)"
                                 R"("onEvent":1,"offEvent":1,"triActions":0,"triChannels":""})"),
             "");
+  EXPECT_TRUE(web().sent().empty());
+  // The table exists once a record was stored; then its writes are refused.
+  ASSERT_EQ(web().post("/6091", R"({"camId":2,"enable":0,"type":0,"triActions":0,)"
+                                R"("triChannels":""})"),
+            kOk);
+  (void)web().sent();
   web().refuse_writes("camera_io");
   EXPECT_EQ(web().post("/6091", R"({"camId":1,"enable":1,"type":1,"triActions":0,)"
                                 R"("triChannels":""})"),
