@@ -193,3 +193,23 @@ int write_alarm_audio_file(const char* store, const AlarmAudioFile* file);
 // The store kinds of the links, beside those each module lists in its registry.
 inline constexpr const RecordKind* kLinkageKinds[] = {&kScheduleKind, &kPtzLinkKind, &kWhiteLedKind,
                                                       &kHttpNotifyKind, &kAlarmAudioFileKind};
+
+// ---- Single PTZ linkage entries ------------------------------------------------------------
+// One entry merged into the block of (event type, entry.eventChn): it replaces the entry
+// with the same PTZ channel, or takes the first empty slot. People counting (type 20)
+// keeps its first 16 slots only. 0, or -1 for a channel or PTZ channel out of range, a
+// full block, or a store failure.
+
+// The event types that have PTZ linkage blocks: 0, 1, 2, 5 to 17, 20, 21, 26, 27 to 30.
+bool ptz_event_type_known(int event_type);
+int write_ptz_params(const char* store, const PtzLinkEntry* entry, int event_type);
+int write_peoplecnt_ptz_params(const char* store, const PtzLinkEntry* entry);
+// The entry moves from event channel `old_channel` (its PTZ channel's entry there is
+// removed) to entry.eventChn, merged as above.
+int update_ptz_params(const char* store, const PtzLinkEntry* entry, int event_type,
+                      int old_channel);
+int update_peoplecnt_ptz_params(const char* store, const PtzLinkEntry* entry, int old_channel);
+// Empties every entry of `ptz_channel` in the block of (event type, channel); deleting an
+// entry that is not there succeeds.
+int delete_ptz_params(const char* store, int event_type, int channel, int ptz_channel);
+int delete_peoplecnt_ptz_params(const char* store, int channel, int ptz_channel);

@@ -332,3 +332,14 @@ json_object* linkage_schedule_json(const LinkageSchedule& schedule, int channel)
   }
   return get_schedule_json_object(block.get());
 }
+
+// ---- One schedule of a kind ----------------------------------------------------------------
+
+const LinkageSchedule* linkage_schedule_of(const EventLinkageDesc& desc, const char* json_key) {
+  return json_key != nullptr ? schedule_of(desc, json_key) : nullptr;
+}
+
+int linkage_schedule_decode(const LinkageSchedule& schedule, json_object* request, const char* key,
+                            ScheduleBlock* block) {
+  return decode_schedule(schedule.codec, request, key, block);
+}

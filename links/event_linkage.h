@@ -228,3 +228,14 @@ void event_linkage_rebuild_trigger_mask(const EventLinkageDesc& desc, void* reco
 
 // Reads the schedule of `table` for the channel and returns it in the codec's JSON form.
 json_object* linkage_schedule_json(const LinkageSchedule& schedule, int channel);
+
+// ---- One schedule of a kind ----------------------------------------------------------------
+
+struct ScheduleBlock;
+
+// The description's schedule of `json_key`, or nullptr.
+const LinkageSchedule* linkage_schedule_of(const EventLinkageDesc& desc, const char* json_key);
+// Decodes request[key] with the schedule's codec into `block`. 0, or -1 when absent or
+// malformed.
+int linkage_schedule_decode(const LinkageSchedule& schedule, json_object* request, const char* key,
+                            ScheduleBlock* block);

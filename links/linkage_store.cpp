@@ -220,3 +220,112 @@ int write_alarm_audio_file(const char* store, const AlarmAudioFile* file) {
   if (file == nullptr) return -1;
   return store_write(store, kAlarmAudioFileKind, file->id, file);
 }
+
+// ---- Single PTZ linkage entries ------------------------------------------------------------
+
+namespace {
+
+// Entries a block of the type holds.
+int ptz_slots(int event_type) {
+  return event_type == kPtzEventPeopleCount ? kPeopleCountPtzEntries : kPtzLinkEntries;
+}
+
+int read_ptz_block(const char* store, PtzLinkBlock* block, int event_type, int channel) {
+  *block = PtzLinkBlock{};
+  int count = 0;
+  return event_type == kPtzEventPeopleCount
+             ? read_peoplecnt_ptz_params(store, block, channel, &count)
+             : read_ptz_params(store, block, event_type, channel, &count);
+}
+
+int write_ptz_block(const char* store, const PtzLinkBlock* block, int event_type, int channel) {
+  return event_type == kPtzEventPeopleCount
+             ? write_peoplecnt_ptz_params_ex(store, block, channel)
+             : write_ptz_params_all(store, block, event_type, channel);
+}
+
+bool ptz_channel_valid(int ptz_channel) {
+  return ptz_channel > 0 && ptz_channel <= kMaxChannels;
+}
+
+// Empties the slots of `ptz_channel`; true when one was found.
+bool clear_ptz_channel(PtzLinkBlock* block, int slots, int ptz_channel) {
+  bool found = false;
+  for (int i = 0; i < slots; ++i)
+    if (block->entry[i].ptzChn == ptz_channel) {
+      block->entry[i] = PtzLinkEntry{};
+      found = true;
+    }
+  return found;
+}
+
+int merge_ptz_entry(const char* store, const PtzLinkEntry* entry, int event_type) {
+  if (entry == nullptr || !ptz_event_type_known(event_type) || entry->eventChn < 0 ||
+      entry->eventChn >= kMaxChannels || !ptz_channel_valid(entry->ptzChn))
+    return -1;
+  PtzLinkBlock block;
+  if (read_ptz_block(store, &block, event_type, entry->eventChn) != 0) return -1;
+  const int slots = ptz_slots(event_type);
+  int slot = -1;
+  for (int i = 0; i < slots && slot < 0; ++i)
+    if (block.entry[i].ptzChn == entry->ptzChn) slot = i;
+  for (int i = 0; i < slots && slot < 0; ++i)
+    if (block.entry[i].ptzChn <= 0) slot = i;
+  if (slot < 0) return -1;
+  block.entry[slot] = *entry;
+  return write_ptz_block(store, &block, event_type, entry->eventChn);
+}
+
+int remove_ptz_entry(const char* store, int event_type, int channel, int ptz_channel) {
+  if (!ptz_event_type_known(event_type) || channel < 0 || channel >= kMaxChannels ||
+      ptz_channel < 0)
+    return -1;
+  PtzLinkBlock block;
+  if (read_ptz_block(store, &block, event_type, channel) != 0) return -1;
+  if (!clear_ptz_channel(&block, ptz_slots(event_type), ptz_channel)) return 0;
+  return write_ptz_block(store, &block, event_type, channel);
+}
+
+int move_ptz_entry(const char* store, const PtzLinkEntry* entry, int event_type, int old_channel) {
+  if (entry == nullptr || old_channel < 0 || old_channel >= kMaxChannels) return -1;
+  if (old_channel != entry->eventChn &&
+      remove_ptz_entry(store, event_type, old_channel, entry->ptzChn) != 0)
+    return -1;
+  return merge_ptz_entry(store, entry, event_type);
+}
+
+}  // namespace
+
+bool ptz_event_type_known(int event_type) {
+  return event_type == 0 || event_type == 1 || event_type == 2 ||
+         (event_type >= 5 && event_type <= 17) || event_type == kPtzEventPeopleCount ||
+         event_type == 21 || (event_type >= 26 && event_type <= 30);
+}
+
+int write_ptz_params(const char* store, const PtzLinkEntry* entry, int event_type) {
+  if (event_type == kPtzEventPeopleCount) return -1;
+  return merge_ptz_entry(store, entry, event_type);
+}
+
+int write_peoplecnt_ptz_params(const char* store, const PtzLinkEntry* entry) {
+  return merge_ptz_entry(store, entry, kPtzEventPeopleCount);
+}
+
+int update_ptz_params(const char* store, const PtzLinkEntry* entry, int event_type,
+                      int old_channel) {
+  if (event_type == kPtzEventPeopleCount) return -1;
+  return move_ptz_entry(store, entry, event_type, old_channel);
+}
+
+int update_peoplecnt_ptz_params(const char* store, const PtzLinkEntry* entry, int old_channel) {
+  return move_ptz_entry(store, entry, kPtzEventPeopleCount, old_channel);
+}
+
+int delete_ptz_params(const char* store, int event_type, int channel, int ptz_channel) {
+  if (event_type == kPtzEventPeopleCount) return -1;
+  return remove_ptz_entry(store, event_type, channel, ptz_channel);
+}
+
+int delete_peoplecnt_ptz_params(const char* store, int channel, int ptz_channel) {
+  return remove_ptz_entry(store, kPtzEventPeopleCount, channel, ptz_channel);
+}

@@ -1,9 +1,13 @@
 // Route table of the event detection and linkage module. A null handler marks a path whose
 // handler is not built yet; it is served like an unknown path.
 #include "event/anpr_list.h"
+#include "event/camera_alarm.h"
+#include "event/event_schedule.h"
+#include "event/fisheye.h"
 #include "event/motion.h"
 #include "event/motion_record.h"
 #include "event/osd_mask.h"
+#include "event/ptz_entries.h"
 #include "event/snapshot.h"
 #include "event/snapshot_record.h"
 #include "event/vca.h"
@@ -29,10 +33,10 @@ constexpr WebReq kRoutes[] = {
     {"/6017", on_set_videolost_schedule},
     {"/6018", on_get_privacy_masks},
     {"/6019", on_set_privacy_mask},
-    {"/6090", nullptr},
-    {"/6091", nullptr},
-    {"/6092", nullptr},
-    {"/6093", nullptr},
+    {"/6090", on_get_cameraio_info},
+    {"/6091", on_set_cameraio_info},
+    {"/6092", on_get_volumedetect_info},
+    {"/6093", on_set_volumedetect_info},
     {"/6094", on_get_videoloss_info},
     {"/6095", on_set_videoloss_info},
     {"/6096", nullptr},
@@ -44,20 +48,20 @@ constexpr WebReq kRoutes[] = {
     {"/6115", on_get_privacy_mask_ovf},
     {"/6116", on_get_ipc_model_type},
     {"/6117", on_set_move_action},
-    {"/6118", nullptr},
+    {"/6118", on_set_move_email_sche},
     {"/6119", on_set_move_others},
-    {"/6120", nullptr},
-    {"/6121", nullptr},
-    {"/6122", nullptr},
-    {"/6123", nullptr},
-    {"/6124", nullptr},
-    {"/6125", nullptr},
+    {"/6120", on_get_move_email_sche},
+    {"/6121", on_set_videolost_audible_sche},
+    {"/6122", on_set_videolost_email_sche},
+    {"/6123", on_set_videolost_others},
+    {"/6124", on_get_videolost_email_sche},
+    {"/6125", on_set_alarmin_audible_sche},
     {"/6126", nullptr},
-    {"/6127", nullptr},
-    {"/6128", nullptr},
-    {"/6129", nullptr},
-    {"/6130", nullptr},
-    {"/6131", nullptr},
+    {"/6127", on_set_alarm_others},
+    {"/6128", on_get_alarmin_email_sche},
+    {"/6129", on_get_alarmin_audible_sche},
+    {"/6130", on_get_fisheye_info},
+    {"/6131", on_cgi_set_fisheye_mode},
     {"/6132", on_get_vca_region},
     {"/6133", on_set_vca_region},
     {"/6134", on_get_vca_motion},
@@ -78,23 +82,23 @@ constexpr WebReq kRoutes[] = {
     {"/6149", on_set_smart_event_schedule},
     {"/6150", on_set_vca_allrtm_others},
     {"/6151", on_get_vca_common_para},
-    {"/6152", nullptr},
-    {"/6153", nullptr},
+    {"/6152", on_set_move_effective_sche},
+    {"/6153", on_get_move_effective_sche},
     {"/6154", on_vca_clear_people_count},
     {"/6157", on_get_vca_support},
-    {"/6158", nullptr},
-    {"/6159", nullptr},
-    {"/6160", nullptr},
-    {"/6161", nullptr},
-    {"/6162", nullptr},
-    {"/6163", nullptr},
-    {"/6164", nullptr},
-    {"/6165", nullptr},
-    {"/6166", nullptr},
-    {"/6167", nullptr},
-    {"/6168", nullptr},
-    {"/6169", nullptr},
-    {"/6170", nullptr},
+    {"/6158", on_get_move_ptz_sche},
+    {"/6159", on_set_move_ptz_sche},
+    {"/6160", on_set_ptz_params},
+    {"/6161", on_get_ptz_params},
+    {"/6162", on_delete_ptz_params},
+    {"/6163", on_update_ptz_params},
+    {"/6164", on_delete_ptz_params_batch},
+    {"/6165", on_set_videoloss_ptz_sche},
+    {"/6166", on_get_videoloss_ptz_sche},
+    {"/6167", on_set_alarmin_ptz_sche},
+    {"/6168", on_get_alarmin_ptz_sche},
+    {"/6169", on_get_alarmin_effective_sche},
+    {"/6170", on_set_alarmin_effective_sche},
     {"/6171", on_set_vca_leftremove},
     {"/6172", on_get_vca_leftremove},
     {"/6173", on_delete_privacy_mask},
@@ -118,8 +122,8 @@ constexpr WebReq kRoutes[] = {
     {"/6193", nullptr},
     {"/6194", nullptr},
     {"/6195", nullptr},
-    {"/6196", nullptr},
-    {"/6197", nullptr},
+    {"/6196", on_cgi_check_fisheye_info},
+    {"/6197", on_cgi_set_fisheye_info},
     {"/6198", on_cgi_set_privacy_edit},
     {"/6996", on_set_osdconfig},
     {"/6997", on_get_osdconfig},
@@ -127,10 +131,11 @@ constexpr WebReq kRoutes[] = {
     {"/6999", on_get_exception},
 };
 
-constexpr const RecordKind* kKinds[] = {&kMotionKind,        &kVideoLossKind,
-                                        &kTriggerAlarmsKind, &kSnapshotScheduleKind,
-                                        &kSnapshotKind,      &kSmartEventKind};
-constexpr int kLogParams[] = {kLogParamMotion, kLogParamVideoLoss};
+constexpr const RecordKind* kKinds[] = {
+    &kMotionKind,   &kVideoLossKind,  &kTriggerAlarmsKind, &kSnapshotScheduleKind,
+    &kSnapshotKind, &kSmartEventKind, &kCameraIoKind,      &kVolumeDetectKind};
+constexpr int kLogParams[] = {kLogParamMotion, kLogParamVideoLoss, kLogParamCameraIo,
+                              kLogParamVolumeDetect};
 
 }  // namespace
 

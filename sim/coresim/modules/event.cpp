@@ -219,6 +219,61 @@ std::vector<std::uint8_t> vca_support(std::span<const std::uint8_t> /*request*/)
   return out;
 }
 
+// Answer 8213: the camera's alarm input -- a normally open contact, off, linked to
+// nothing. The trigger text fills the record to its end.
+std::vector<std::uint8_t> camera_io(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, 0);
+  put_i32(out, requested_channel(request));
+  put_i32(out, 0);  // off
+  put_i32(out, 0);  // normally open
+  put_i32(out, 0);  // no actions
+  put_text(out, "", 72);
+  return out;
+}
+
+// Answer 8215: the camera's sound detection -- off, alarm on a rise above level 50 held
+// for 3 seconds.
+std::vector<std::uint8_t> volume_detect(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, 0);
+  put_i32(out, requested_channel(request));
+  put_i32(out, 0);   // off
+  put_i32(out, 1);   // rise above the level
+  put_i32(out, 50);  // level
+  put_i32(out, 3);   // seconds
+  put_i32(out, 1);   // event codes: on, off, ongoing
+  put_i32(out, 2);
+  put_i32(out, 3);
+  put_i32(out, 0);  // no actions
+  put_text(out, "", 72);
+  return out;
+}
+
+// Answer 8232: a fisheye camera hung from the ceiling, showing its whole circle,
+// dewarped by the recorder.
+std::vector<std::uint8_t> fisheye(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, requested_channel(request));
+  put_i32(out, 1);  // ceiling
+  put_i32(out, 0);  // fisheye view
+  put_i32(out, 1);  // dewarped by the recorder
+  put_i32(out, 0);  // result: read
+  return out;
+}
+
+// Answer 8373: the camera checked is a fisheye camera with its default modes and two
+// streams.
+std::vector<std::uint8_t> fisheye_support(std::span<const std::uint8_t> /*request*/) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, 1);  // supported
+  put_i32(out, 0);  // transfer
+  put_i32(out, 1);  // install: ceiling
+  put_i32(out, 0);  // display
+  put_i32(out, 2);  // streams
+  return out;
+}
+
 constexpr NamedBuilder kEventBuilders[] = {
     {"motion_map", motion_map, "332-byte motion map of the requested channel (answer 8206)"},
     {"camera_osd", camera_osd, "848-byte camera OSD of the requested channel (answer 8211)"},
@@ -234,6 +289,10 @@ constexpr NamedBuilder kEventBuilders[] = {
     {"vca_settings", vca_settings, "64-byte analysis settings (answer 8259)"},
     {"vca_object", vca_object, "4468-byte object left/removed record (answer 8268)"},
     {"vca_support", vca_support, "nine 44-byte support entries (answer 8257)"},
+    {"camera_io", camera_io, "92-byte camera alarm input of the requested camera (answer 8213)"},
+    {"fisheye", fisheye, "20-byte fisheye modes of the requested camera (answer 8232)"},
+    {"fisheye_support", fisheye_support, "20-byte fisheye check result (answer 8373)"},
+    {"volume_detect", volume_detect, "112-byte sound detection of the requested camera (8215)"},
 };
 
 }  // namespace
@@ -291,5 +350,15 @@ extern const CoreModule kCoreEvent = {"event", R"(# event module
 3251 silent
 3252 silent
 1412 silent
+# Camera alarm input and sound detection: read, and set without an answer.
+3213 builder=camera_io
+3215 builder=volume_detect
+3214 silent
+3216 silent
+# Fisheye cameras: modes set (result word) and read, a camera checked and set up.
+3231 builder=status_ok
+3232 builder=fisheye
+3373 builder=fisheye_support
+3374 builder=status_ok
 )",
                                       kEventBuilders};
