@@ -56,18 +56,33 @@ Json request_object(const char* text) {
   return tree;
 }
 
-Json request_checked(const char* text, const RecordKind& kind,
-                     std::initializer_list<const char*> required) {
+namespace {
+
+// The request object when it passes record_validate over `fields` (a kind or a pick).
+template <class Fields>
+Json checked_object(const char* text, const Fields& fields,
+                    std::initializer_list<const char*> required) {
   Json tree = request_object(text);
   if (tree == nullptr) return tree;
   const char* bad = nullptr;
-  if (record_validate(kind, tree.get(), required.begin(), static_cast<int>(required.size()),
+  if (record_validate(fields, tree.get(), required.begin(), static_cast<int>(required.size()),
                       &bad) != 0) {
     std::fprintf(stderr, "webcgi: request refused: \"%s\" missing or out of range\n",
                  bad != nullptr ? bad : "?");
     tree.reset();
   }
   return tree;
+}
+
+}  // namespace
+
+Json request_checked(const char* text, const RecordKind& kind,
+                     std::initializer_list<const char*> required) {
+  return checked_object(text, kind, required);
+}
+
+json_object* json_text_field(const char* field, std::size_t size) {
+  return json_object_new_string_len(field, static_cast<int>(strnlen(field, size)));
 }
 
 std::optional<int> json_int(json_object* object, const char* key) {
@@ -210,16 +225,7 @@ void CoreLink::log_mask(int param_type, int channel, uint64_t mask) const {
 
 Json request_checked(const char* text, const FieldKeys& pick,
                      std::initializer_list<const char*> required) {
-  Json tree = request_object(text);
-  if (tree == nullptr) return tree;
-  const char* bad = nullptr;
-  if (record_validate(pick, tree.get(), required.begin(), static_cast<int>(required.size()),
-                      &bad) != 0) {
-    std::fprintf(stderr, "webcgi: request refused: \"%s\" missing or out of range\n",
-                 bad != nullptr ? bad : "?");
-    tree.reset();
-  }
-  return tree;
+  return checked_object(text, pick, required);
 }
 
 int json_channel_ids(json_object* array, std::size_t limit, int32_t* out, int capacity) {

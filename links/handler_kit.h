@@ -13,6 +13,7 @@
 // claim the response, write it and set g_callback_done, so exactly one answer is written.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -52,6 +53,10 @@ Json request_checked(const char* text, const RecordKind& kind,
 // The integer under `key` (read as json-c reads it: a number, or a number in a text), when
 // present and not JSON null.
 [[nodiscard]] std::optional<int> json_int(json_object* object, const char* key);
+// A fixed text field (which may lack its terminator) as a JSON string: up to its first NUL
+// or `size` bytes.
+json_object* json_text_field(const char* field, std::size_t size);
+
 // True when `key` is present and its integer lies in lo..hi.
 [[nodiscard]] bool json_int_in(json_object* object, const char* key, int lo, int hi);
 // True when `key` is present and its text (any value in its JSON text form) is not empty.

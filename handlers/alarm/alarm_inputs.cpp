@@ -12,6 +12,7 @@
 
 #include "alarm/alarm_handlers.h"
 #include "alarm/alarm_ipc.h"
+#include "alarm/alarm_names.h"
 #include "alarm/alarm_store.h"
 #include "event_linkage.h"
 #include "handler_kit.h"
@@ -55,10 +56,6 @@ constexpr auto kInputCopyFields =
                                 {"tri_chn_alarm1", "tri_chn_alarm1"}});
 
 constexpr uint64_t kAllInputs = (uint64_t{1} << kAlarmInputs) - 1;
-
-json_object* text_json(const char* text, std::size_t size) {
-  return json_object_new_string_len(text, static_cast<int>(strnlen(text, size)));
-}
 
 std::optional<int> input_of(json_object* tree, const char* key) {
   if (!json_int_in(tree, key, 0, kAlarmInputs - 1)) return std::nullopt;
@@ -274,31 +271,5 @@ int on_set_alarm_input_params(char* text) {
 }
 
 int on_get_all_alarmin_names(char* /*text*/) {
-  AlarmInRecord inputs[kAlarmInputs];
-  int count = 0;
-  if (store_list(kStoreMain, inputs, &count) != 0) {
-    cgi_error_to_webserver(kCgiJson);
-    return -1;
-  }
-  Json answer(json_object_new_object());
-  json_object* nvr = json_object_new_array();
-  for (int i = 0; i < count; ++i)
-    json_object_array_add(nvr, text_json(inputs[i].name, sizeof inputs[i].name));
-  json_object_object_add(answer.get(), "nvr", nvr);
-  json_object* cameras = json_object_new_array();
-  json_object_object_add(answer.get(), "camera", cameras);
-  for (int c = 0; c < kMaxChannels; ++c) {
-    json_object* names = json_object_new_array();
-    json_object_array_add(cameras, names);
-    for (int i = 0; i < kCameraAlarmInputs; ++i) {
-      CameraAlarmInName name{};
-      if (store_read(kStoreMain, RecordKey(c, i), &name) != 0) {
-        cgi_error_to_webserver(kCgiJson);
-        return -1;
-      }
-      json_object_array_add(names, text_json(name.name, sizeof name.name));
-    }
-  }
-  write_json(answer.get());
-  return 0;
+  return write_alarm_names<AlarmInRecord, kAlarmInputs, CameraAlarmInName, kCameraAlarmInputs>();
 }

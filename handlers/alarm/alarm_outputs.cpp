@@ -8,6 +8,7 @@
 
 #include "alarm/alarm_handlers.h"
 #include "alarm/alarm_ipc.h"
+#include "alarm/alarm_names.h"
 #include "alarm/alarm_store.h"
 #include "handler_kit.h"
 #include "web_utils.h"
@@ -21,10 +22,6 @@ constexpr auto kOutputListKeys =
 constexpr auto kOutputSaveKeys =
     pick_keys(kAlarmOutKind, {"name", "enable", "type", "durationTime"});
 constexpr auto kOutputCopyKeys = pick_keys(kAlarmOutKind, {"enable", "type", "durationTime"});
-
-json_object* text_json(const char* text, std::size_t size) {
-  return json_object_new_string_len(text, static_cast<int>(strnlen(text, size)));
-}
 
 }  // namespace
 
@@ -119,31 +116,5 @@ int on_trigger_alarm_output(char* text) {
 }
 
 int on_get_all_alarmout_names(char* /*text*/) {
-  AlarmOutRecord outs[kAlarmOutputs];
-  int count = 0;
-  if (store_list(kStoreMain, outs, &count) != 0) {
-    cgi_error_to_webserver(kCgiJson);
-    return -1;
-  }
-  Json answer(json_object_new_object());
-  json_object* nvr = json_object_new_array();
-  for (int i = 0; i < count; ++i)
-    json_object_array_add(nvr, text_json(outs[i].name, sizeof outs[i].name));
-  json_object_object_add(answer.get(), "nvr", nvr);
-  json_object* cameras = json_object_new_array();
-  json_object_object_add(answer.get(), "camera", cameras);
-  for (int c = 0; c < kMaxChannels; ++c) {
-    json_object* names = json_object_new_array();
-    json_object_array_add(cameras, names);
-    for (int i = 0; i < kCameraAlarmOutputs; ++i) {
-      CameraAlarmOut out{};
-      if (store_read(kStoreMain, RecordKey(c, i), &out) != 0) {
-        cgi_error_to_webserver(kCgiJson);
-        return -1;
-      }
-      json_object_array_add(names, text_json(out.name, sizeof out.name));
-    }
-  }
-  write_json(answer.get());
-  return 0;
+  return write_alarm_names<AlarmOutRecord, kAlarmOutputs, CameraAlarmOut, kCameraAlarmOutputs>();
 }

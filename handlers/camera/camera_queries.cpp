@@ -78,8 +78,7 @@ int on_get_ipc_channel_list_cb(int count, const void* payload) {
     json_object_object_add(o, "id", json_object_new_int(entry->id));
     json_object_object_add(o, "enable", json_object_new_int(1));
     const char* name = entry->id < named ? osds[entry->id].name : "";
-    json_object_object_add(o, "name",
-                           json_object_new_string_len(name, static_cast<int>(strnlen(name, 64))));
+    json_object_object_add(o, "name", json_text_field(name, 64));
     (void)record_to_json(kChannelListKind, &*entry, o);
     json_object_array_add(list, o);
   }

@@ -179,6 +179,8 @@ TEST_F(Queries, BatchStopsAtTheCountAndAtSixtyFour) {
   std::string list;
   for (int i = 0; i < 70; ++i) list += (i ? "," : "") + small;
   EXPECT_EQ(post("/2032", R"({"cnt":2,"oIPCAddr":[)" + list + "]}").out, kText + "OK");
+  // Each notice travels on a connection of its own: wait for both before the marker.
+  EXPECT_EQ(sent(2).size(), 2u);
   EXPECT_EQ(sent_before_marker().size(), 2u);
   start_core("");
   EXPECT_EQ(post("/2032", R"({"cnt":100,"oIPCAddr":[)" + list + "]}").out, kText + "OK");
