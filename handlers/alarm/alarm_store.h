@@ -41,7 +41,8 @@ struct AlarmInRecord {
   int32_t alarmout_interval;
   int32_t white_interval;
   int32_t http_interval;
-  int32_t audio_id;  // entry of the alarm audio file table
+  int32_t audio_id;      // entry of the alarm audio file table
+  int32_t email_enable;  // e-mail on, set with the e-mail schedule of several inputs
   char name[256];
   char tri_channels[65];      // "1" per linked channel
   char tri_snapshot[65];      // "1" per channel whose snapshot the alarm takes
@@ -50,9 +51,9 @@ struct AlarmInRecord {
   char tri_chn_alarm1[65];
   char reserved[3];
 };
-static_assert(sizeof(AlarmInRecord) == 644);
-static_assert(offsetof(AlarmInRecord, name) == 60);
-static_assert(offsetof(AlarmInRecord, tri_chn_alarm1) == 576);
+static_assert(sizeof(AlarmInRecord) == 648);
+static_assert(offsetof(AlarmInRecord, name) == 64);
+static_assert(offsetof(AlarmInRecord, tri_chn_alarm1) == 580);
 static_assert(std::is_trivially_copyable_v<AlarmInRecord>);
 
 inline constexpr FieldDesc kAlarmInFields[] = {
@@ -71,6 +72,7 @@ inline constexpr FieldDesc kAlarmInFields[] = {
     NVR_FIELD(AlarmInRecord, white_interval, "white_interval"),
     NVR_FIELD(AlarmInRecord, http_interval, "http_notification_interval"),
     NVR_FIELD(AlarmInRecord, audio_id, "audioId"),
+    NVR_FIELD(AlarmInRecord, email_enable, "email_enable").range(0, 1),
     NVR_FIELD(AlarmInRecord, name, "name"),
     NVR_FIELD(AlarmInRecord, tri_channels, "triChannels"),
     NVR_FIELD(AlarmInRecord, tri_snapshot, "triSnapshot"),

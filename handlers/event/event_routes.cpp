@@ -56,7 +56,7 @@ constexpr WebReq kRoutes[] = {
     {"/6123", on_set_videolost_others},
     {"/6124", on_get_videolost_email_sche},
     {"/6125", on_set_alarmin_audible_sche},
-    {"/6126", nullptr},
+    {"/6126", on_set_alarmin_email_sche},
     {"/6127", on_set_alarm_others},
     {"/6128", on_get_alarmin_email_sche},
     {"/6129", on_get_alarmin_audible_sche},

@@ -20,11 +20,13 @@ int on_set_alarmin_effective_sche(char* text);
 int on_set_move_email_sche(char* text);
 
 // One schedule given to several channels or inputs ("chnid", first "cnt" values): the
-// buzzer and e-mail schedules with their on-flag and interval ("/6121", "/6122", "/6125"),
+// buzzer and e-mail schedules with their on-flag and interval ("/6121", "/6122", "/6125",
+// "/6126" with the snapshot channels too),
 // and the PTZ schedules with the source channel's PTZ linkage retargeted ("/6165", "/6167").
 int on_set_videolost_audible_sche(char* text);
 int on_set_videolost_email_sche(char* text);
 int on_set_alarmin_audible_sche(char* text);
+int on_set_alarmin_email_sche(char* text);
 int on_set_videoloss_ptz_sche(char* text);
 int on_set_alarmin_ptz_sche(char* text);
 

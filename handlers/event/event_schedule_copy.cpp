@@ -52,11 +52,14 @@ int finish(int notice, uint64_t mask, bool failed) {
   return 0;
 }
 
+// Whether a listed record is stored when the request left it as it was.
+enum class Store : bool { kChanged, kEvery };
+
 // The schedule to every listed record, and the picked fields ("enable", "interval") into
-// each; a record is stored only when the request changed it.
+// each; a record is stored when the request changed it, or always with Store::kEvery.
 template <class Record>
 int set_schedule_and_fields(const EventLinkageDesc& desc, const char* key, const FieldKeys& pick,
-                            int notice, const char* text) {
+                            int notice, const char* text, Store store = Store::kChanged) {
   Json tree = request_object(text);
   if (tree == nullptr) return -1;
   const LinkageSchedule* schedule = linkage_schedule_of(desc, key);
@@ -78,8 +81,8 @@ int set_schedule_and_fields(const EventLinkageDesc& desc, const char* key, const
     }
     const Record before = rec;
     (void)record_from_json(pick, tree.get(), &rec);
-    if (std::memcmp(&before, &rec, sizeof rec) != 0 && store_write(kStoreMain, rec) != 0)
-      failed = true;
+    const bool changed = std::memcmp(&before, &rec, sizeof rec) != 0;
+    if ((changed || store == Store::kEvery) && store_write(kStoreMain, rec) != 0) failed = true;
   }
   if (failed) std::fprintf(stderr, "%s copy: a part was not stored\n", desc.record->name);
   return finish(notice, mask, failed);
@@ -123,6 +126,9 @@ constexpr auto kVideoLossBuzzerKeys = pick_keys(kVideoLossKind, {"enable", "inte
 constexpr auto kVideoLossEmailKeys =
     pick_renamed(kVideoLossKind, {{"email_enable", "enable"}, {"email_interval", "interval"}});
 constexpr auto kAlarmInBuzzerKeys = pick_keys(kAlarmInKind, {"enable", "interval"});
+constexpr auto kAlarmInEmailKeys = pick_renamed(
+    kAlarmInKind,
+    {{"email_enable", "enable"}, {"email_interval", "interval"}, {"tri_snapshot", "triSnapshot"}});
 
 }  // namespace
 
@@ -139,6 +145,12 @@ int on_set_videolost_email_sche(char* text) {
 int on_set_alarmin_audible_sche(char* text) {
   return set_schedule_and_fields<AlarmInRecord>(kAlarmInLinkage, "audible", kAlarmInBuzzerKeys,
                                                 kAlarmInLinkageChanged, text);
+}
+
+// The e-mail page sets all three fields of every listed input, so each is stored.
+int on_set_alarmin_email_sche(char* text) {
+  return set_schedule_and_fields<AlarmInRecord>(kAlarmInLinkage, "email", kAlarmInEmailKeys,
+                                                kAlarmInLinkageChanged, text, Store::kEvery);
 }
 
 int on_set_videoloss_ptz_sche(char* text) {

@@ -14,6 +14,7 @@
 #include "support/inprocess.h"
 #include "support/json_tree.h"
 #include "support/settings_pair.h"
+#include "support/store_sql.h"
 
 namespace {
 
@@ -258,6 +259,35 @@ TEST(ScheduleCopy, AlarmInputsInTheMask) {
   EXPECT_EQ(input.text("enable"), "1");
   EXPECT_EQ(input.text("interval"), "15");
   EXPECT_NE(input.text("audible").find(section(21)), std::string::npos);
+}
+
+// The e-mail page stores its three fields in every listed input, changed or not: a refused
+// write shows even when the values are those already stored.
+TEST(ScheduleCopy, AlarmInputEmailStoresEveryListedInput) {
+  const std::string extra =
+      R"(,"enable":1,"interval":45,"triSnapshot":")" + std::string(70, '1') + R"(")";
+  (void)web().sent();
+  EXPECT_EQ(web().post("/6126", list_body("[6,7,99]", 3, 12, extra)), kOk);
+  for (int input : {6, 7}) {
+    JsonTree shown(json_body(web().post("/6026", "{\"alarmId\":" + std::to_string(input) + "}")));
+    EXPECT_EQ(shown.text("email_interval"), "45") << input;
+    EXPECT_EQ(shown.text("triSnapshot"), "\"" + std::string(64, '1') + "\"") << input;
+    EXPECT_NE(shown.text("email").find(section(12)), std::string::npos) << input;
+    EXPECT_EQ(nvrtest::store_query_int(web().root(), "SELECT email_enable FROM alarm_in WHERE id=" +
+                                                         std::to_string(input)),
+              1);
+  }
+  EXPECT_EQ(json_body(web().post("/6026", R"({"alarmId":8})")).find(section(12)),
+            std::string::npos);
+  std::vector<JournalEntry> sent = web().sent();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].type, 1415u);
+  EXPECT_EQ(sent[0].hex, Bytes().channel_mask((uint64_t{1} << 6) | (uint64_t{1} << 7)).hex());
+
+  web().refuse_writes("alarm_in");
+  EXPECT_EQ(web().post("/6126", list_body("[6]", 1, 12, extra)), kTextError);
+  web().allow_writes("alarm_in");
+  EXPECT_EQ(web().post("/6126", list_body("[6]", 1, 12, R"(,"enable":2)")), "");
 }
 
 TEST(ScheduleCopy, PtzLinkageRetargetedToTheOtherChannels) {
