@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -157,7 +156,7 @@ int vca_query_channel(const char* text, const char* key, int type) {
   Json tree = request_object(text);
   auto channel = channel_from_json(tree.get(), key);
   if (!channel) {
-    std::fprintf(stderr, "smart event %d: \"%s\" is no channel\n", type, key);
+    std::fprintf(stderr, "request %d: \"%s\" is no channel\n", type, key);
     cgi_error_to_webserver(kCgiJson);
     return -1;
   }

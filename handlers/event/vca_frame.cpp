@@ -75,7 +75,7 @@ json_object* vca_points_to_web(const VcaPoints& points, VcaFrame frame) {
 
 void vca_box_from_web(const FieldKeys& pick, json_object* box, uint32_t slot, VcaFrame frame,
                       void* record) {
-  if (box == nullptr || !json_object_is_type(box, json_type_object) || record == nullptr) return;
+  if (box == nullptr || record == nullptr) return;
   for (std::size_t i = 0; i < pick.keys.size(); ++i) {
     const FieldKey& key = pick.keys[i];
     const int value =

@@ -51,8 +51,9 @@ json_object* vca_points_to_web(const VcaPoints& points, VcaFrame frame);
 // start y, width, height, ...). A field is a single int or an int array of boxes; `slot`
 // picks the element of an array (and must be 0 for single ints).
 //
-// Sets each picked field from the key of the JSON object `box` (absent: 0), converted from
-// the web frame and at least 1. Does nothing when `box` is no object.
+// Sets each picked field from the key of the JSON value `box` (a key absent, or `box` no
+// object: 0), converted from the web frame and at least 1, as a line without its position
+// text. Does nothing when `box` is null (no box given).
 void vca_box_from_web(const FieldKeys& pick, json_object* box, uint32_t slot, VcaFrame frame,
                       void* record);
 // The picked values of box `slot` converted to the web frame, added to `object` under their

@@ -11,6 +11,7 @@
 #include "support/answer_capture.h"
 #include "support/bytes.h"
 #include "support/cgi_runner.h"
+#include "support/coresim.h"
 #include "support/inprocess.h"
 #include "support/json_tree.h"
 
@@ -156,6 +157,17 @@ TEST(Vca2Pages, RefusedChannelsSendNothing) {
   for (const Row& row : rows)
     EXPECT_EQ(web().post(row.path, row.body), nvrtest::kJsonErrorBody) << row.path << row.body;
   EXPECT_TRUE(web().sent().empty());
+}
+
+// Through the real program with a camera that never answers (the wait shortened to 1 s).
+TEST(Vca2Pages, NoAnswerIsTheJsonError) {
+  nvrtest::TempRoot root;
+  nvrtest::CoreSim core(root, "1209 silent\n1212 silent\n");
+  ASSERT_TRUE(core.ok());
+  for (const char* path : {"/6192", "/6195"})
+    EXPECT_EQ(nvrtest::run_webcgi(root, nvrtest::json_post(path, R"({"chnid":1})")).out,
+              nvrtest::kJsonErrorBody)
+        << path;
 }
 
 class Vca2Answers : public nvrtest::AnswerCapture {
