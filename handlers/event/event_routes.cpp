@@ -11,6 +11,7 @@
 #include "event/snapshot.h"
 #include "event/snapshot_record.h"
 #include "event/vca.h"
+#include "event/vca2.h"
 #include "event/vca_record.h"
 #include "event/video_ipc.h"
 #include "event/videoloss.h"
@@ -118,10 +119,10 @@ constexpr WebReq kRoutes[] = {
     {"/6189", nullptr},
     {"/6190", nullptr},
     {"/6191", nullptr},
-    {"/6192", nullptr},
-    {"/6193", nullptr},
-    {"/6194", nullptr},
-    {"/6195", nullptr},
+    {"/6192", on_get_ipc_vca_line2},
+    {"/6193", on_set_ipc_vca_line2},
+    {"/6194", on_get_ipc_vca_settings2},
+    {"/6195", on_set_ipc_vca_settings2},
     {"/6196", on_cgi_check_fisheye_info},
     {"/6197", on_cgi_set_fisheye_info},
     {"/6198", on_cgi_set_privacy_edit},

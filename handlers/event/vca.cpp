@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -42,6 +41,10 @@ constexpr auto kSettingsAnswer =
     pick_keys(kVcaSettingsKind, {"fps", "mode", "installation", "analysis", "width", "height",
                                  "vcaType", "minStartX", "minStartY", "minWidth", "minHeight",
                                  "maxStartX", "maxStartY", "maxWidth", "maxHeight"});
+// The box, x and y values alternating (vca_box_from_web).
+constexpr auto kSettingsBox =
+    pick_keys(kVcaSettingsKind, {"minStartX", "minStartY", "minWidth", "minHeight", "maxStartX",
+                                 "maxStartY", "maxWidth", "maxHeight"});
 constexpr auto kPeopleAnswer =
     pick_keys(kVcaPeopleKind, {"width", "height", "osdEnable", "osdFontSize", "osdTextPos",
                                "osdType", "sensitivity", "lineNum"});
@@ -83,18 +86,6 @@ constexpr auto kChannelsKey = pick_keys(kSmartEventKind, {"triChannels"});
 
 // ---- Shared steps -----------------------------------------------------------------------------
 
-// A getter's request: {"channel"} 0 to 63 sent as one int32, the JSON error otherwise.
-int query_channel(const char* text, int type) {
-  Json tree = request_object(text);
-  auto channel = channel_from_json(tree.get(), "channel");
-  if (!channel) {
-    cgi_error_to_webserver(kCgiJson);
-    return -1;
-  }
-  kVideoCore.query(type, int32_t{*channel}, kCgiJson);
-  return 0;
-}
-
 int text_error() {
   cgi_error_to_webserver(kCgiText);
   return -1;
@@ -123,19 +114,6 @@ void fill_regions(json_object* tree, int region_type, Region (&regions)[kVcaRegi
   }
 }
 
-// Stores the linkage of `event` from "dialog" (when present) with the record's copy mask.
-// False when a store call failed: the text error is then written.
-bool save_linkage(json_object* tree, int event, const char* copy_chn) {
-  json_object* dialog = json_member(tree, "dialog");
-  if (dialog == nullptr) return true;
-  if (save_smart_event_dialog_data(event, dialog, get_channel_mask(copy_chn)) ==
-      SmartEventSave::kFailed) {
-    cgi_error_to_webserver(kCgiText);
-    return false;
-  }
-  return true;
-}
-
 // The area setters: the event's keys on a cleared record, the regions where the event
 // draws them, the linkage, then the camera.
 int set_area(const char* text, int type, const FieldKeys& keys, bool regions) {
@@ -150,7 +128,7 @@ int set_area(const char* text, int type, const FieldKeys& keys, bool regions) {
   if (regions) fill_regions(tree.get(), rec->region_type, rec->regions, kVcaRegionKind);
   // The event is the page's "type"; one outside 0 to 8 stores no linkage.
   const int event = json_int(tree.get(), "type").value_or(-1);
-  if (!save_linkage(tree.get(), event, rec->copy_chn)) return -1;
+  if (!vca_save_linkage(tree.get(), event, rec->copy_chn, kCgiText)) return -1;
   kVideoCore.query(type, *rec, kCgiText);
   return 0;
 }
@@ -164,53 +142,38 @@ int answer_pick(const FieldKeys& keys, const void* payload, int count) {
   return answer_json(o);
 }
 
-json_object* position_text(int32_t a, int32_t b, int32_t c, int32_t d) {
-  const int32_t v[4] = {a, b, c, d};
-  char text[64];
-  vca_format_position(v, text, sizeof text);
-  return json_object_new_string(text);
-}
-
-// The text of `key` as a line position (four numbers, missing ones 0).
-void position_of(json_object* object, const char* key, int32_t out[4]) {
+// The line position text under `key` as camera points (see vca_points_from_web).
+VcaPoints position_of(json_object* object, const char* key, VcaFrame frame) {
   json_object* v = json_member(object, key);
-  vca_parse_position(v != nullptr ? json_object_get_string(v) : nullptr, out);
+  return vca_points_from_web(v != nullptr ? json_object_get_string(v) : nullptr, frame);
 }
 
 }  // namespace
 
-// ---- Coordinates ------------------------------------------------------------------------------
+// ---- Shared by the smart-event pages of both forms ---------------------------------------------
 
-int vca_to_web(int value, int camera, int web) {
-  if (camera == 0) return 0;
-  const int64_t v = (int64_t{value} * web + camera / 2) / camera;
-  return static_cast<int>(std::clamp<int64_t>(v, 1, INT32_MAX));
-}
-
-int vca_from_web(int value, int camera, int web) {
-  if (web == 0) return 1;
-  const int64_t v = (int64_t{camera} * value + web / 2) / web;
-  return static_cast<int>(std::clamp<int64_t>(v, 1, INT32_MAX));
-}
-
-void vca_parse_position(const char* text, int32_t out[4]) {
-  for (int i = 0; i < 4; ++i) out[i] = 0;
-  if (text == nullptr) return;
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%s", text);  // the first 31 characters
-  char* p = buf;
-  for (int i = 0; i < 4 && p != nullptr; ++i) {
-    char* end = nullptr;
-    const long v = std::strtol(p, &end, 10);
-    if (end != p) out[i] = static_cast<int32_t>(std::clamp<long>(v, INT32_MIN, INT32_MAX));
-    p = std::strchr(p, ';');
-    if (p != nullptr) ++p;
+int vca_query_channel(const char* text, const char* key, int type) {
+  Json tree = request_object(text);
+  auto channel = channel_from_json(tree.get(), key);
+  if (!channel) {
+    std::fprintf(stderr, "request %d: \"%s\" is no channel\n", type, key);
+    cgi_error_to_webserver(kCgiJson);
+    return -1;
   }
+  kVideoCore.query(type, int32_t{*channel}, kCgiJson);
+  return 0;
 }
 
-void vca_format_position(const int32_t in[4], char* out, std::size_t size) {
-  if (out == nullptr || size == 0) return;
-  std::snprintf(out, size, "%d;%d;%d;%d", in[0], in[1], in[2], in[3]);
+bool vca_save_linkage(json_object* tree, int event, const char* copy_chn, int error_kind) {
+  json_object* dialog = json_member(tree, "dialog");
+  if (dialog == nullptr) return true;
+  if (save_smart_event_dialog_data(event, dialog, get_channel_mask(copy_chn)) ==
+      SmartEventSave::kFailed) {
+    std::fprintf(stderr, "smart event %d: the linkage was not stored whole\n", event);
+    cgi_error_to_webserver(error_kind);
+    return false;
+  }
+  return true;
 }
 
 // ---- Area pages -------------------------------------------------------------------------------
@@ -218,7 +181,7 @@ void vca_format_position(const int32_t in[4], char* out, std::size_t size) {
 int on_get_vca_region(char* text) {
   Json tree = request_object(text);
   const int type = json_int(tree.get(), "type").value_or(0);
-  return query_channel(text, type == 0 ? kVcaRegionEnterGet : kVcaRegionExitGet);
+  return vca_query_channel(text, "channel", type == 0 ? kVcaRegionEnterGet : kVcaRegionExitGet);
 }
 int on_set_vca_region(char* text) {
   Json tree = request_object(text);
@@ -226,25 +189,25 @@ int on_set_vca_region(char* text) {
   return set_area(text, type == 0 ? kVcaRegionEnterSet : kVcaRegionExitSet, kRegionSet, true);
 }
 int on_get_vca_motion(char* text) {
-  return query_channel(text, kVcaMotionGet);
+  return vca_query_channel(text, "channel", kVcaMotionGet);
 }
 int on_set_vca_motion(char* text) {
   return set_area(text, kVcaMotionSet, kMotionSet, true);
 }
 int on_get_vca_tamper(char* text) {
-  return query_channel(text, kVcaTamperGet);
+  return vca_query_channel(text, "channel", kVcaTamperGet);
 }
 int on_set_vca_tamper(char* text) {
   return set_area(text, kVcaTamperSet, kTamperSet, false);
 }
 int on_get_vca_loitering(char* text) {
-  return query_channel(text, kVcaLoiteringGet);
+  return vca_query_channel(text, "channel", kVcaLoiteringGet);
 }
 int on_set_vca_loitering(char* text) {
   return set_area(text, kVcaLoiteringSet, kLoiteringSet, true);
 }
 int on_get_vca_human(char* text) {
-  return query_channel(text, kVcaHumanGet);
+  return vca_query_channel(text, "channel", kVcaHumanGet);
 }
 int on_set_vca_human(char* text) {
   return set_area(text, kVcaHumanSet, kHumanSet, false);
@@ -269,7 +232,7 @@ int on_get_vca_human_cb(int count, const void* payload) {
 // ---- Object left or removed -------------------------------------------------------------------
 
 int on_get_vca_leftremove(char* text) {
-  return query_channel(text, kVcaLeftRemoveGet);
+  return vca_query_channel(text, "channel", kVcaLeftRemoveGet);
 }
 
 int on_set_vca_leftremove(char* text) {
@@ -282,7 +245,7 @@ int on_set_vca_leftremove(char* text) {
   (void)record_from_json(kObjectSet, tree.get(), rec.get());
   rec->chn = *channel;
   fill_regions(tree.get(), rec->region_type, rec->regions, kVcaObjectRegionKind);
-  if (!save_linkage(tree.get(), kSmartEventObject, rec->copy_chn)) return -1;
+  if (!vca_save_linkage(tree.get(), kSmartEventObject, rec->copy_chn, kCgiText)) return -1;
   kVideoCore.query(kVcaLeftRemoveSet, *rec, kCgiText);
   return 0;
 }
@@ -294,7 +257,7 @@ int on_get_vca_leftremove_cb(int count, const void* payload) {
 // ---- Line crossing ----------------------------------------------------------------------------
 
 int on_get_vca_line(char* text) {
-  return query_channel(text, kVcaLineGet);
+  return vca_query_channel(text, "channel", kVcaLineGet);
 }
 
 int on_set_vca_line(char* text) {
@@ -305,20 +268,15 @@ int on_set_vca_line(char* text) {
   VcaLineRecord rec{};
   (void)record_from_json(kLineSet, tree.get(), &rec);
   rec.chn = *channel;
-  if (!save_linkage(tree.get(), kSmartEventLine, rec.copy_chn)) return -1;
+  if (!vca_save_linkage(tree.get(), kSmartEventLine, rec.copy_chn, kCgiText)) return -1;
 
   json_object* lines = json_member(tree.get(), "line");
   if (lines != nullptr && json_object_is_type(lines, json_type_array)) {
     const std::size_t n = std::min<std::size_t>(json_object_array_length(lines), kVcaLines);
     for (std::size_t i = 0; i < n; ++i) {
       json_object* line = json_object_array_get_idx(lines, i);
-      int32_t p[4];
-      position_of(line, "position", p);
       VcaLine& out = rec.line[i];
-      out.start_x = vca_from_web(p[0], rec.width, kVcaWebWidth);
-      out.start_y = vca_from_web(p[1], rec.height, kVcaWebHeight);
-      out.end_x = vca_from_web(p[2], rec.width, kVcaWebWidth);
-      out.end_y = vca_from_web(p[3], rec.height, kVcaWebHeight);
+      out.points = position_of(line, "position", {rec.width, rec.height});
       out.direction = json_int(line, "direction").value_or(0);
     }
   }
@@ -335,10 +293,7 @@ int on_get_vca_line_cb(int count, const void* payload) {
     json_object* line = json_object_new_object();
     json_object_object_add(line, "direction", json_object_new_int(l.direction));
     json_object_object_add(line, "position",
-                           position_text(vca_to_web(l.start_x, rec->width, kVcaWebWidth),
-                                         vca_to_web(l.start_y, rec->height, kVcaWebHeight),
-                                         vca_to_web(l.end_x, rec->width, kVcaWebWidth),
-                                         vca_to_web(l.end_y, rec->height, kVcaWebHeight)));
+                           vca_points_to_web(l.points, {rec->width, rec->height}));
     json_object_array_add(lines, line);
   }
   json_object_object_add(o, "line", lines);
@@ -349,7 +304,7 @@ int on_get_vca_line_cb(int count, const void* payload) {
 // ---- Analysis settings ------------------------------------------------------------------------
 
 int on_get_vca_settings(char* text) {
-  return query_channel(text, kVcaSettingsGet);
+  return vca_query_channel(text, "channel", kVcaSettingsGet);
 }
 
 int on_set_vca_settings(char* text) {
@@ -365,22 +320,7 @@ int on_set_vca_settings(char* text) {
   if (position != nullptr && json_object_is_type(position, json_type_array) &&
       json_object_array_length(position) > 0)
     box = json_object_array_get_idx(position, 0);
-  if (box != nullptr) {
-    auto x = [&](const char* key) {
-      return vca_from_web(json_int(box, key).value_or(0), rec.width, kVcaWebWidth);
-    };
-    auto y = [&](const char* key) {
-      return vca_from_web(json_int(box, key).value_or(0), rec.height, kVcaWebHeight);
-    };
-    rec.min_start_x = x("minStartX");
-    rec.min_start_y = y("minStartY");
-    rec.min_width = x("minWidth");
-    rec.min_height = y("minHeight");
-    rec.max_start_x = x("maxStartX");
-    rec.max_start_y = y("maxStartY");
-    rec.max_width = x("maxWidth");
-    rec.max_height = y("maxHeight");
-  }
+  vca_box_from_web(kSettingsBox, box, 0, {rec.width, rec.height}, &rec);
   kVideoCore.query(kVcaSettingsSet, rec, kCgiText);
   return 0;
 }
@@ -390,17 +330,8 @@ int on_get_vca_settings_cb(int count, const void* payload) {
   if (!rec) return -1;
   json_object* o = json_object_new_object();
   (void)record_to_json(kSettingsAnswer, &*rec, o);
-  auto x = [&](int v) { return json_object_new_int(vca_to_web(v, rec->width, kVcaWebWidth)); };
-  auto y = [&](int v) { return json_object_new_int(vca_to_web(v, rec->height, kVcaWebHeight)); };
   json_object* box = json_object_new_object();
-  json_object_object_add(box, "minStartX", x(rec->min_start_x));
-  json_object_object_add(box, "minStartY", y(rec->min_start_y));
-  json_object_object_add(box, "minWidth", x(rec->min_width));
-  json_object_object_add(box, "minHeight", y(rec->min_height));
-  json_object_object_add(box, "maxStartX", x(rec->max_start_x));
-  json_object_object_add(box, "maxStartY", y(rec->max_start_y));
-  json_object_object_add(box, "maxWidth", x(rec->max_width));
-  json_object_object_add(box, "maxHeight", y(rec->max_height));
+  vca_box_to_web(kSettingsBox, &*rec, 0, {rec->width, rec->height}, box);
   json_object* position = json_object_new_array();
   json_object_array_add(position, box);
   json_object_object_add(o, "position", position);
@@ -410,7 +341,7 @@ int on_get_vca_settings_cb(int count, const void* payload) {
 // ---- People counting --------------------------------------------------------------------------
 
 int on_get_vca_people(char* text) {
-  return query_channel(text, kVcaPeopleGet);
+  return vca_query_channel(text, "channel", kVcaPeopleGet);
 }
 
 int on_set_vca_people(char* text) {
@@ -435,12 +366,11 @@ int on_set_vca_people(char* text) {
       (void)record_from_json(kVcaCountLineKind, line, &out);
       if (json_member(line, "position") == nullptr) continue;
       // The page sends what the getter gave it: positions in the web frame.
-      int32_t p[4];
-      position_of(line, "position", p);
-      out.start_x = vca_from_web(p[0], rec->width, kVcaWebWidth);
-      out.start_y = vca_from_web(p[1], rec->height, kVcaWebHeight);
-      out.stop_x = vca_from_web(p[2], rec->width, kVcaWebWidth);
-      out.stop_y = vca_from_web(p[3], rec->height, kVcaWebHeight);
+      const VcaPoints p = position_of(line, "position", {rec->width, rec->height});
+      out.start_x = p.start_x;
+      out.start_y = p.start_y;
+      out.stop_x = p.end_x;
+      out.stop_y = p.end_y;
     }
   }
 
@@ -449,7 +379,7 @@ int on_set_vca_people(char* text) {
                      ? 1
                      : 0;
   if (write_smart_event(kStoreMain, event) != 0) return text_error();
-  if (!save_linkage(tree.get(), kSmartEventPeople, rec->copy_chn)) return -1;
+  if (!vca_save_linkage(tree.get(), kSmartEventPeople, rec->copy_chn, kCgiText)) return -1;
   kVideoCore.query(kVcaPeopleSet, *rec, kCgiText);
   return 0;
 }
@@ -468,11 +398,8 @@ int on_get_vca_people_cb(int count, const void* payload) {
   }
   json_object* positions = json_object_new_array();
   for (const VcaCountLine& l : rec->line)
-    json_object_array_add(positions,
-                          position_text(vca_to_web(l.start_x, rec->width, kVcaWebWidth),
-                                        vca_to_web(l.start_y, rec->height, kVcaWebHeight),
-                                        vca_to_web(l.stop_x, rec->width, kVcaWebWidth),
-                                        vca_to_web(l.stop_y, rec->height, kVcaWebHeight)));
+    json_object_array_add(positions, vca_points_to_web({l.start_x, l.start_y, l.stop_x, l.stop_y},
+                                                       {rec->width, rec->height}));
   json_object_object_add(o, "position", positions);
   return answer_json(o);
 }

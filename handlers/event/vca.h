@@ -8,6 +8,8 @@
 #include "event/vca_core.h"
 #include "ipc_router.h"
 
+struct json_object;
+
 int on_get_vca_region(char* text);
 int on_set_vca_region(char* text);
 int on_get_vca_motion(char* text);
@@ -32,6 +34,17 @@ int on_get_smart_event_schedule(char* text);
 int on_set_smart_event_schedule(char* text);
 int on_set_vca_allrtm_others(char* text);
 int on_get_vca_common_para(char* text);
+
+// Shared by the smart-event pages of both forms (this file's and event/vca2.h):
+// A getter's request: the channel under `key` (0 to 63) sent with request `type` as one
+// int32, waiting for the answer; the JSON error for a bad channel or no answer. 0, or -1
+// when the channel was refused.
+int vca_query_channel(const char* text, const char* key, int type);
+// Stores the linkage of smart event `event` from tree["dialog"] (when present), copied to
+// the channels of the `copy_chn` text. False when a store call failed: the error body of
+// `error_kind` is then written and the reason goes to standard error.
+[[nodiscard]] bool vca_save_linkage(json_object* tree, int event, const char* copy_chn,
+                                    int error_kind);
 
 // Answer writers.
 int on_get_vca_region_cb(int count, const void* payload);

@@ -5,13 +5,14 @@
 // field table; the handlers pick the keys of each page from them.
 //
 // Camera points are kept in the camera's frame; the web pages draw on a 460 x 260 frame,
-// and vca_to_web / vca_from_web convert between the two.
+// and vca_frame.h converts between the two.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
+#include "event/vca_frame.h"
 #include "field_table.h"
 #include "linkage.h"
 
@@ -40,8 +41,6 @@ inline constexpr int kVcaLeftRemoveGet = 3268;  // 8268 left/removed record
 inline constexpr int kVcaLeftRemoveSet = 3269;  // left/removed record
 inline constexpr int kAnswerOffset = 5000;
 
-inline constexpr int kVcaWebWidth = 460;
-inline constexpr int kVcaWebHeight = 260;
 inline constexpr int kVcaRegions = 4;
 inline constexpr int kVcaPolygons = 5;
 inline constexpr int kVcaLines = 4;
@@ -227,10 +226,7 @@ static_assert(record_kind_is_valid(kVcaObjectKind));
 // ---- Line crossing ---------------------------------------------------------------------------
 
 struct VcaLine {
-  int32_t start_x;
-  int32_t start_y;
-  int32_t end_x;
-  int32_t end_y;
+  VcaPoints points;
   int32_t direction;
   unsigned char reserved[104];
 };
@@ -426,18 +422,3 @@ struct VcaClearCount {
   int32_t reserved[2];
 };
 static_assert(sizeof(VcaClearCount) == 20);
-
-// ---- Coordinates -----------------------------------------------------------------------------
-
-// A camera coordinate of a frame dimension `camera` (width or height) in the web frame of
-// dimension `web`, rounded; 0 when the camera dimension is 0. Computed in 64 bits so that
-// large values cannot overflow; every result below 1 becomes 1.
-int vca_to_web(int value, int camera, int web);
-// A web-frame coordinate in the camera's frame, rounded, at least 1.
-int vca_from_web(int value, int camera, int web);
-
-// A line position text "a;b;c;d" (at most 31 characters read) as four integers; missing
-// or unreadable numbers are 0.
-void vca_parse_position(const char* text, int32_t out[4]);
-// The four integers as "%d;%d;%d;%d", cut to the buffer.
-void vca_format_position(const int32_t in[4], char* out, std::size_t size);

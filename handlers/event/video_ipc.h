@@ -12,6 +12,7 @@
 #include "event/osd_mask.h"
 #include "event/osd_mask_core.h"
 #include "event/vca.h"
+#include "event/vca2.h"
 #include "handler_kit.h"
 #include "ipc_router.h"
 
@@ -31,6 +32,8 @@ inline constexpr IpcAnswerRoute kVideoAnswers[] = {
     {8260, kResultWord, on_cgi_ok_failed_cb},
     {8261, kResultWord, on_cgi_ok_failed_cb},
     {8269, kResultWord, on_cgi_ok_failed_cb},
+    {kVcaLine2SetAnswer, kResultWord, on_cgi_ok_failed_cb},
+    {kVcaSettings2SetAnswer, kResultWord, on_cgi_ok_failed_cb},
 };
 // The camera OSD and privacy-mask answers (event/osd_mask.h).
 inline constexpr IpcAnswerRoute kOsdMaskAnswers[] = {
@@ -40,8 +43,8 @@ inline constexpr IpcAnswerRoute kOsdMaskAnswers[] = {
     {kCameraModelAnswer, kResultWord, on_get_ipc_model_type_cb},
     {kPrivacyEditAnswer, kResultWord, on_set_privacy_edit_cb},
 };
-using VideoRouter =
-    IpcRouter<kVideoAnswers, kOsdMaskAnswers, kVcaAnswers, kCameraAlarmAnswers, kFisheyeAnswers>;
+using VideoRouter = IpcRouter<kVideoAnswers, kOsdMaskAnswers, kVcaAnswers, kCameraAlarmAnswers,
+                              kFisheyeAnswers, kVca2Answers>;
 
 // Routes a core answer by its type to the module's writer; unknown types and answers
 // without a payload are ignored (the waiting handler then times out).

@@ -219,6 +219,44 @@ std::vector<std::uint8_t> vca_support(std::span<const std::uint8_t> /*request*/)
   return out;
 }
 
+// Answer 6209: the camera's own line-crossing record -- a 1920 x 1080 frame crossed by one
+// line across its middle, people counted both ways.
+std::vector<std::uint8_t> vca_line2(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, requested_channel(request));
+  put_i32(out, 50);  // sensitivity
+  put_i32(out, 1920);
+  put_i32(out, 1080);
+  for (int l = 0; l < 4; ++l) {
+    const bool drawn = l == 0;
+    put_i32(out, drawn ? 1 : 0);  // on
+    put_i32(out, drawn ? 480 : 0);
+    put_i32(out, drawn ? 540 : 0);
+    put_i32(out, drawn ? 1440 : 0);
+    put_i32(out, drawn ? 540 : 0);
+    put_i32(out, drawn ? 2 : 0);  // direction: both ways
+    put_i32(out, drawn ? 1 : 0);  // object type: people
+    put_zero(out, 100);
+  }
+  out.resize(628, 0);
+  return out;
+}
+
+// Answer 6211: the camera's own analysis settings -- 8 frames a second on a 1920 x 1080
+// frame; the first box allows objects from 96 x 96 up to the whole frame, the others are
+// unused.
+std::vector<std::uint8_t> vca_settings2(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, requested_channel(request));
+  for (std::int32_t v : {0, 8, 0, 0, 1, 1920, 1080}) put_i32(out, v);
+  for (std::int32_t first : {10, 10, 96, 96, 0, 0, 1920, 1080}) {
+    put_i32(out, first);
+    put_zero(out, 7 * 4);
+  }
+  out.resize(356, 0);
+  return out;
+}
+
 // Answer 8213: the camera's alarm input -- a normally open contact, off, linked to
 // nothing. The trigger text fills the record to its end.
 std::vector<std::uint8_t> camera_io(std::span<const std::uint8_t> request) {
@@ -289,6 +327,8 @@ constexpr NamedBuilder kEventBuilders[] = {
     {"vca_settings", vca_settings, "64-byte analysis settings (answer 8259)"},
     {"vca_object", vca_object, "4468-byte object left/removed record (answer 8268)"},
     {"vca_support", vca_support, "nine 44-byte support entries (answer 8257)"},
+    {"vca_line2", vca_line2, "628-byte camera line-crossing record, one line (answer 6209)"},
+    {"vca_settings2", vca_settings2, "356-byte camera analysis settings (answer 6211)"},
     {"camera_io", camera_io, "92-byte camera alarm input of the requested camera (answer 8213)"},
     {"fisheye", fisheye, "20-byte fisheye modes of the requested camera (answer 8232)"},
     {"fisheye_support", fisheye_support, "20-byte fisheye check result (answer 8373)"},
@@ -360,5 +400,10 @@ extern const CoreModule kCoreEvent = {"event", R"(# event module
 3232 builder=fisheye
 3373 builder=fisheye_support
 3374 builder=status_ok
+# The camera's own line-crossing and analysis settings: read, and set (result word).
+1209 builder=vca_line2
+1211 builder=vca_settings2
+1210 builder=status_ok
+1212 builder=status_ok
 )",
                                       kEventBuilders};
