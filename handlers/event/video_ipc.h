@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "cgi_ipc.h"
+#include "event/anpr.h"
 #include "event/camera_alarm.h"
 #include "event/fisheye.h"
 #include "event/motion.h"
@@ -40,8 +41,8 @@ inline constexpr IpcAnswerRoute kOsdMaskAnswers[] = {
     {kCameraModelAnswer, kResultWord, on_get_ipc_model_type_cb},
     {kPrivacyEditAnswer, kResultWord, on_set_privacy_edit_cb},
 };
-using VideoRouter =
-    IpcRouter<kVideoAnswers, kOsdMaskAnswers, kVcaAnswers, kCameraAlarmAnswers, kFisheyeAnswers>;
+using VideoRouter = IpcRouter<kVideoAnswers, kOsdMaskAnswers, kVcaAnswers, kCameraAlarmAnswers,
+                              kFisheyeAnswers, kAnprAnswers>;
 
 // Routes a core answer by its type to the module's writer; unknown types and answers
 // without a payload are ignored (the waiting handler then times out).
