@@ -106,6 +106,10 @@ struct RecordKind {
   // Factory defaults of a record never written, applied to a zeroed record; nullptr
   // means all zero. Key fields are set after it.
   void (*defaults)(void* record, RecordKey key) = nullptr;
+  // When true a record of this kind is written in JSON as the value of its single field
+  // rather than as an object: the element kind of a nested array of texts (char[32][32] as
+  // ["a", "b", ...]) or of an array of arrays (groups of areas as [[{...}, ...], ...]).
+  bool bare = false;
 };
 
 // Renames of JSON keys for a request whose keys differ from the table's own ("userName"
@@ -273,7 +277,7 @@ constexpr bool record_kind_is_valid(const RecordKind& kind) {
     if (static_cast<uint64_t>(f.offset) + f.size > kind.size) return false;
     if (f.type == FieldType::kNested) {
       if (!std::is_constant_evaluated() && f.nested == nullptr) return false;
-      if (!record_kind_is_valid(*f.nested) ||
+      if (!record_kind_is_valid(*f.nested) || (f.nested->bare && f.nested->field_count != 1) ||
           static_cast<uint64_t>(f.nested->size) * f.count != f.size ||
           f.nested->key.column != nullptr)
         return false;
@@ -347,6 +351,15 @@ json_object* field_to_json(const FieldDesc& f, const void* record, RecordNames n
 // Applies one JSON value to the field; false when the value's type does not fit.
 [[nodiscard]] bool field_from_json(const FieldDesc& f, json_object* value, void* record,
                                    RecordNames names);
+// Element i of a kIntArray or kNested field as JSON (a nested element in its kind's form: an
+// object, or its single field's value for a bare kind); nullptr when i is not below the
+// field's count or the field has no elements.
+json_object* field_element_to_json(const FieldDesc& f, const void* record, uint32_t i,
+                                   RecordNames names);
+// Applies one JSON value to element i; false when i is out of range or the value's type does
+// not fit (a nested element of a kind that is not bare takes an object only).
+[[nodiscard]] bool field_element_from_json(const FieldDesc& f, json_object* value, void* record,
+                                           uint32_t i, RecordNames names);
 // Adds every named field to `object` in table order. Returns 0, or -1 when `object` is
 // not a JSON object.
 int record_fields_to_json(const RecordKind& kind, const void* record, json_object* object,

@@ -82,9 +82,12 @@ bool value_ok(const FieldDesc& f, json_object* value) {
       std::size_t n = json_object_array_length(value);
       for (std::size_t i = 0; i < n && i < f.count; ++i) {
         json_object* element = json_object_array_get_idx(value, i);
-        if (!json_object_is_type(element, json_type_object) ||
-            !object_ok(*f.nested, element, nullptr))
+        if (f.nested->bare) {
+          if (!value_ok(f.nested->fields[0], element)) return false;
+        } else if (!json_object_is_type(element, json_type_object) ||
+                   !object_ok(*f.nested, element, nullptr)) {
           return false;
+        }
       }
       return true;
     }

@@ -29,8 +29,8 @@ int record_to_json(const FieldKeys& pick, const void* record, json_object* objec
 // Checks `object` before it is applied: every key in `required` is present, and every
 // present field key holds a value of the field's type (integers: a number, boolean, or a
 // text holding a whole integer; texts: any value but an object or array; arrays: arrays
-// of such integers; nested records: arrays of objects checked the same way) within the
-// field's range when it has one. 0 when it passes; -1 otherwise, with *bad_key (when
+// of such integers; nested records: arrays of objects checked the same way, or of bare values)
+// within the field's range when it has one. 0 when it passes; -1 otherwise, with *bad_key (when
 // given) set to the first offending key.
 int record_validate(const RecordKind& kind, json_object* object,
                     const char* const* required = nullptr, int required_count = 0,

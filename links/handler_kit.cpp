@@ -313,3 +313,39 @@ uint64_t json_text_mask(json_object* tree, const char* key, int limit) {
     if (text[n] == '1') mask |= uint64_t{1} << n;
   return mask;
 }
+
+json_object* record_columns_to_json(const FieldKeys& columns, const void* record, uint32_t rows) {
+  uint32_t longest = 0;
+  for (const FieldKey& c : columns.keys) longest = std::max(longest, c.field->count);
+  json_object* array = json_object_new_array();
+  for (uint32_t i = 0; i < rows && i < longest; ++i) {
+    json_object* object = json_object_new_object();
+    for (const FieldKey& c : columns.keys)
+      if (json_object* v = field_element_to_json(*c.field, record, i, RecordNames::kJson))
+        json_object_object_add(object, c.json_key, v);
+    json_object_array_add(array, object);
+  }
+  return array;
+}
+
+int record_columns_from_json(const FieldKeys& columns, json_object* array, void* record,
+                             uint32_t rows) {
+  if (record == nullptr || !json_object_is_type(array, json_type_array)) return -1;
+  const std::size_t n = std::min<std::size_t>(json_object_array_length(array), rows);
+  int applied = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    json_object* object = json_object_array_get_idx(array, i);
+    if (!json_object_is_type(object, json_type_object)) continue;
+    for (const FieldKey& c : columns.keys) {
+      json_object* v = nullptr;
+      if (json_object_object_get_ex(object, c.json_key, &v))
+        (void)field_element_from_json(*c.field, v, record, static_cast<uint32_t>(i),
+                                      RecordNames::kJson);
+    }
+    ++applied;
+  }
+  return applied;
+}
+
+void drop_core_answer(void* /*context*/, const std::uint32_t* /*header_words*/,
+                      const void* /*payload*/) {}

@@ -181,3 +181,25 @@ void record_copy_fields(const FieldKeys& pick, const void* from, void* to);
 // Bit n for each "1" among the first min(limit, 64) characters of tree[key] (any value in its
 // JSON text form); a longer text is read no further. 0 when the key is absent.
 [[nodiscard]] uint64_t json_text_mask(json_object* tree, const char* key, int limit);
+
+// ---- Parallel arrays as one JSON array of objects ----------------------------------------------
+// Some core records keep a list as parallel arrays (nine switches, then nine counts, then nine
+// texts) where the web sees one array of objects. Each picked field (an int32 array or a nested
+// array) is a column; object i carries element i of every column that has one.
+
+// `rows` objects (at most the longest column's count).
+json_object* record_columns_to_json(const FieldKeys& columns, const void* record, uint32_t rows);
+// Applies the first `rows` elements of `array`: the key of each column in object i sets that
+// column's element i, when the column has one (elements beyond a column's count are never
+// written). Elements that are not objects are skipped. Returns how many objects were applied,
+// or -1 when `array` is not an array.
+int record_columns_from_json(const FieldKeys& columns, json_object* array, void* record,
+                             uint32_t rows);
+
+// ---- Requests whose answer nobody waits for ----------------------------------------------------
+
+// Drops every answer. The link that uses it sends a request the core answers although the page
+// does not wait (a camera setting sent along with another one): its late answer can then never
+// be written as the response of the request the page does wait for.
+void drop_core_answer(void* context, const std::uint32_t* header_words, const void* payload);
+inline constexpr CoreLink kNoAnswerCore{drop_core_answer};

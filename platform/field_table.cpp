@@ -267,20 +267,13 @@ json_object* field_to_json(const FieldDesc& f, const void* record, RecordNames n
       }
       return json_object_new_string_len(hex.data(), static_cast<int>(hex.size()));
     }
-    case FieldType::kIntArray: {
-      json_object* array = json_object_new_array_ext(static_cast<int>(f.count));
-      if (array == nullptr) return nullptr;
-      for (uint32_t i = 0; i < f.count; ++i)
-        json_object_array_add(array, json_object_new_int(field_get_element(f, record, i)));
-      return array;
-    }
+    case FieldType::kIntArray:
     case FieldType::kNested: {
       json_object* array = json_object_new_array_ext(static_cast<int>(f.count));
       if (array == nullptr) return nullptr;
       for (uint32_t i = 0; i < f.count; ++i) {
-        json_object* element = json_object_new_object();
+        json_object* element = field_element_to_json(f, record, i, names);
         if (element == nullptr) break;
-        record_fields_to_json(*f.nested, field_nested_element(f, record, i), element, names);
         json_object_array_add(array, element);
       }
       return array;
@@ -319,28 +312,43 @@ bool field_from_json(const FieldDesc& f, json_object* value, void* record, Recor
           std::string_view(json_object_get_string(value),
                            static_cast<std::size_t>(json_object_get_string_len(value))));
     }
-    case FieldType::kIntArray: {
-      if (!json_object_is_type(value, json_type_array)) return false;
-      std::size_t n = json_object_array_length(value);
-      for (uint32_t i = 0; i < f.count && i < n; ++i) {
-        int64_t v = json_object_get_int64(json_object_array_get_idx(value, i));
-        field_set_element(f, record, i, saturate<int32_t>(v));
-      }
-      return true;
-    }
+    case FieldType::kIntArray:
     case FieldType::kNested: {
       if (!json_object_is_type(value, json_type_array)) return false;
       std::size_t n = json_object_array_length(value);
-      for (uint32_t i = 0; i < f.count && i < n; ++i) {
-        json_object* element = json_object_array_get_idx(value, i);
-        if (json_object_is_type(element, json_type_object))
-          record_fields_from_json(*f.nested, element, field_nested_element(f, record, i), names);
-      }
+      for (uint32_t i = 0; i < f.count && i < n; ++i)
+        (void)field_element_from_json(f, json_object_array_get_idx(value, i), record, i, names);
       return true;
     }
     default:
       return false;
   }
+}
+
+json_object* field_element_to_json(const FieldDesc& f, const void* record, uint32_t i,
+                                   RecordNames names) {
+  if (i >= f.count) return nullptr;
+  if (f.type == FieldType::kIntArray) return json_object_new_int(field_get_element(f, record, i));
+  const void* element = field_nested_element(f, record, i);
+  if (element == nullptr) return nullptr;
+  if (f.nested->bare) return field_to_json(f.nested->fields[0], element, names);
+  json_object* object = json_object_new_object();
+  if (object != nullptr) record_fields_to_json(*f.nested, element, object, names);
+  return object;
+}
+
+bool field_element_from_json(const FieldDesc& f, json_object* value, void* record, uint32_t i,
+                             RecordNames names) {
+  if (i >= f.count) return false;
+  if (f.type == FieldType::kIntArray) {
+    field_set_element(f, record, i, saturate<int32_t>(json_object_get_int64(value)));
+    return true;
+  }
+  void* element = field_nested_element(f, record, i);
+  if (element == nullptr) return false;
+  if (f.nested->bare) return field_from_json(f.nested->fields[0], value, element, names);
+  if (!json_object_is_type(value, json_type_object)) return false;
+  return record_fields_from_json(*f.nested, value, element, names) >= 0;
 }
 
 int record_fields_to_json(const RecordKind& kind, const void* record, json_object* object,

@@ -1,6 +1,8 @@
 // Route table of the event detection and linkage module. A null handler marks a path whose
 // handler is not built yet; it is served like an unknown path.
+#include "event/anpr.h"
 #include "event/anpr_list.h"
+#include "event/anpr_record.h"
 #include "event/camera_alarm.h"
 #include "event/event_schedule.h"
 #include "event/fisheye.h"
@@ -108,17 +110,17 @@ constexpr WebReq kRoutes[] = {
     {"/6176", on_get_snapshot_setting_params},
     {"/6177", on_set_snapshot_setting_params},
     {"/6178", on_set_snapshot_batch_setting},
-    {"/6179", nullptr},
-    {"/6180", nullptr},
-    {"/6181", nullptr},
-    {"/6182", nullptr},
+    {"/6179", on_get_anpr_mode_params},
+    {"/6180", on_set_anpr_mode_params},
+    {"/6181", on_get_anpr_settings},
+    {"/6182", on_set_anpr_settings},
     {"/6183", on_set_anpr_del_lpr_plate},
     {"/6184", on_set_anpr_add_lpr_plate},
     {"/6185", on_set_anpr_update_lpr_plate},
-    {"/6186", nullptr},
-    {"/6189", nullptr},
-    {"/6190", nullptr},
-    {"/6191", nullptr},
+    {"/6186", on_get_anpr_support_anpr},
+    {"/6189", on_get_ipc_zoom_state},
+    {"/6190", on_get_ipc_anpr_wildcards},
+    {"/6191", on_set_ipc_anpr_wildcards},
     {"/6192", on_get_ipc_vca_line2},
     {"/6193", on_set_ipc_vca_line2},
     {"/6194", on_get_ipc_vca_settings2},
@@ -133,8 +135,8 @@ constexpr WebReq kRoutes[] = {
 };
 
 constexpr const RecordKind* kKinds[] = {
-    &kMotionKind,   &kVideoLossKind,  &kTriggerAlarmsKind, &kSnapshotScheduleKind,
-    &kSnapshotKind, &kSmartEventKind, &kCameraIoKind,      &kVolumeDetectKind};
+    &kMotionKind,     &kVideoLossKind, &kTriggerAlarmsKind, &kSnapshotScheduleKind, &kSnapshotKind,
+    &kSmartEventKind, &kCameraIoKind,  &kVolumeDetectKind,  &kAnprEventKind};
 constexpr int kLogParams[] = {kLogParamMotion, kLogParamVideoLoss, kLogParamCameraIo,
                               kLogParamVolumeDetect};
 

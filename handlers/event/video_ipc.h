@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "cgi_ipc.h"
+#include "event/anpr.h"
 #include "event/camera_alarm.h"
 #include "event/fisheye.h"
 #include "event/motion.h"
@@ -44,7 +45,7 @@ inline constexpr IpcAnswerRoute kOsdMaskAnswers[] = {
     {kPrivacyEditAnswer, kResultWord, on_set_privacy_edit_cb},
 };
 using VideoRouter = IpcRouter<kVideoAnswers, kOsdMaskAnswers, kVcaAnswers, kCameraAlarmAnswers,
-                              kFisheyeAnswers, kVca2Answers>;
+                              kFisheyeAnswers, kVca2Answers, kAnprAnswers>;
 
 // Routes a core answer by its type to the module's writer; unknown types and answers
 // without a payload are ignored (the waiting handler then times out).

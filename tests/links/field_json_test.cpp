@@ -10,6 +10,7 @@
 #include <string>
 
 #include "../platform/dvdb/sample_kinds.h"
+#include "handler_kit.h"
 
 namespace {
 
@@ -205,6 +206,54 @@ TEST(RecordJsonTest, ValidationChecksTypesRangesAndRequiredKeys) {
   }
   Json empty("{}");
   EXPECT_EQ(record_validate(kEverythingKind, empty.object), 0);
+}
+
+// Bare element kinds: a list of texts and a list of lists, written as plain JSON values; and
+// parallel arrays read and written as one array of objects.
+struct Word {
+  char text[4];
+};
+constexpr FieldDesc kWordFields[] = {NVR_FIELD(Word, text, nullptr)};
+constexpr RecordKind kWordKind{.name = "word", NVR_KIND_FIELDS(Word, kWordFields), .bare = true};
+struct Line {
+  Word words[2];
+};
+constexpr FieldDesc kLineFields[] = {NVR_NESTED(Line, words, nullptr, kWordKind)};
+constexpr RecordKind kLineKind{.name = "line", NVR_KIND_FIELDS(Line, kLineFields), .bare = true};
+struct Lists {
+  Word words[3];
+  Line lines[2];
+  int32_t on[3];
+  int32_t count[2];
+};
+constexpr FieldDesc kListsFields[] = {NVR_NESTED(Lists, words, "words", kWordKind),
+                                      NVR_NESTED(Lists, lines, "lines", kLineKind),
+                                      NVR_FIELD(Lists, on, "on"), NVR_FIELD(Lists, count, "count")};
+constexpr RecordKind kListsKind{.name = "lists", NVR_KIND_FIELDS(Lists, kListsFields)};
+static_assert(record_kind_is_valid(kListsKind));
+
+std::string plain(json_object* o) {
+  std::string s = json_object_to_json_string_ext(o, JSON_C_TO_STRING_PLAIN);
+  json_object_put(o);
+  return s;
+}
+
+TEST(RecordJsonTest, BareKindsAndParallelArrays) {
+  Lists r{};
+  Json j(R"({"words": ["ab", "cdefg", "h", "zz"], "lines": [["a", "b", "c"], ["d"], ["e"]]})");
+  EXPECT_EQ(record_from_json(kListsKind, j.object, &r), 2);
+  json_object* out = json_object_new_object();
+  ASSERT_EQ(record_to_json(kListsKind, &r, out), 0);
+  EXPECT_EQ(plain(out), R"({"words":["ab","cde","h"],"lines":[["a","b"],["d",""]],)"
+                        R"("on":[0,0,0],"count":[0,0]})");
+  Json bad(R"({"words": ["ab", {}]})");
+  EXPECT_EQ(record_validate(kListsKind, bad.object), -1);
+
+  constexpr auto kColumns = pick_keys(kListsKind, {"on", "count"});
+  Json rows(R"([{"on": 1, "count": 5}, 7, {"on": 2, "count": 6}, {"on": 3, "count": 8}])");
+  EXPECT_EQ(record_columns_from_json(kColumns, rows.object, &r, 9), 3);
+  EXPECT_EQ(plain(record_columns_to_json(kColumns, &r, 9)),
+            R"([{"on":1,"count":5},{"on":0,"count":0},{"on":2}])");
 }
 
 }  // namespace

@@ -312,6 +312,75 @@ std::vector<std::uint8_t> fisheye_support(std::span<const std::uint8_t> /*reques
   return out;
 }
 
+// ---- Number-plate recognition: what a camera with plate recognition keeps ---------------------
+
+// An 80-byte named box.
+void put_area(std::vector<std::uint8_t>& out, const std::string& name, std::int32_t x0,
+              std::int32_t y0, std::int32_t x1, std::int32_t y1) {
+  put_text(out, name, 64);
+  for (std::int32_t v : {x0, y0, x1, y1}) put_i32(out, v);
+}
+
+// Answer 8289: recognition on over the lower middle of a 1920 x 1080 frame, plates of two
+// regions, one region of interest, one preset area, night mode from 19:00 to 07:00, one
+// polygon (the camera's analysis type draws them).
+std::vector<std::uint8_t> anpr_settings(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, requested_channel(request));
+  for (std::int32_t v : {1, 1920, 1080, 480, 540, 960, 480, 1, 0, 1, 1, 1, 0, 30, 0, 0, 0, 8080})
+    put_i32(out, v);
+  put_text(out, "", 64);  // post user, password, URL
+  put_text(out, "", 64);
+  put_text(out, "", 512);
+  put_i32(out, 80);  // confidence
+  for (int r = 0; r < 32; ++r) put_text(out, r == 0 ? "EU" : r == 1 ? "UK" : "", 32);
+  put_text(out, "EU", 32);
+  for (std::int32_t v : {0, 1, 1, 1}) put_i32(out, v);  // not in night mode, colours, types
+  for (int i = 0; i < 4; ++i)
+    put_area(out, i == 0 ? "gate" : "", 0, 0, i == 0 ? 460 : 0, i == 0 ? 260 : 0);
+  for (int i = 0; i < 16; ++i)
+    put_area(out, i == 0 ? "lane" : "", 0, 0, i == 0 ? 230 : 0, i == 0 ? 130 : 0);
+  put_zero(out, 3656 - out.size());
+  for (std::int32_t v : {1, 2, 19, 0, 7, 0, 0, 1, 0, 0, 0}) put_i32(out, v);
+  for (int i = 0; i < 4; ++i) {
+    put_text(out, i == 0 ? "entry" : "", 64);
+    put_text(out, i == 0 ? "10,450,450,10" : "", 64);
+    put_text(out, i == 0 ? "10,10,250,250" : "", 64);
+  }
+  put_i32(out, 11);  // analysis type: plate recognition
+  return out;
+}
+
+// Answer 8293: plate recognition supported, version 2.
+std::vector<std::uint8_t> anpr_support(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, requested_channel(request));
+  put_i32(out, 1);
+  put_i32(out, 2);
+  return out;
+}
+
+// Answer 6215: the zoom lens at rest, at step 1.
+std::vector<std::uint8_t> anpr_zoom(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, requested_channel(request));
+  put_i32(out, 0);
+  put_i32(out, 1);
+  return out;
+}
+
+// Answer 6207: plate filter on, two wildcards of seven characters, plates of at most 10.
+std::vector<std::uint8_t> anpr_format(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, requested_channel(request));
+  put_i32(out, 1);
+  for (int i = 0; i < 10; ++i) put_i32(out, i < 2 ? 1 : 0);  // nine switches, one spare
+  for (int i = 0; i < 8; ++i) put_i32(out, i < 2 ? 7 : 0);   // counts
+  for (int i = 0; i < 9; ++i) put_text(out, i == 0 ? "AA999AA" : i == 1 ? "A999AAA" : "", 16);
+  put_i32(out, 10);
+  return out;
+}
+
 constexpr NamedBuilder kEventBuilders[] = {
     {"motion_map", motion_map, "332-byte motion map of the requested channel (answer 8206)"},
     {"camera_osd", camera_osd, "848-byte camera OSD of the requested channel (answer 8211)"},
@@ -333,6 +402,10 @@ constexpr NamedBuilder kEventBuilders[] = {
     {"fisheye", fisheye, "20-byte fisheye modes of the requested camera (answer 8232)"},
     {"fisheye_support", fisheye_support, "20-byte fisheye check result (answer 8373)"},
     {"volume_detect", volume_detect, "112-byte sound detection of the requested camera (8215)"},
+    {"anpr_settings", anpr_settings, "4472-byte plate recognition settings (answer 8289)"},
+    {"anpr_support", anpr_support, "12-byte plate recognition support (answer 8293)"},
+    {"anpr_zoom", anpr_zoom, "12-byte zoom state of the requested camera (answer 6215)"},
+    {"anpr_format", anpr_format, "228-byte plate format of the requested camera (answer 6207)"},
 };
 
 }  // namespace
@@ -405,5 +478,14 @@ extern const CoreModule kCoreEvent = {"event", R"(# event module
 1211 builder=vca_settings2
 1210 builder=status_ok
 1212 builder=status_ok
+# Plate recognition: settings, support, zoom state and plate format read; settings and
+# format set (result word); a list mode's linkage changed (notice).
+3289 builder=anpr_settings
+3290 builder=status_ok
+3293 builder=anpr_support
+1215 builder=anpr_zoom
+1207 builder=anpr_format
+1208 builder=status_ok
+1416 silent
 )",
                                       kEventBuilders};
