@@ -107,6 +107,7 @@ constexpr EventLinkageDesc kAnprLinkage[kAnprModes] = {
 #undef NVR_ANPR_LINKAGE
 NVR_CHECK_LINKAGE_DESC(kAnprLinkage[0]);
 NVR_CHECK_LINKAGE_DESC(kAnprLinkage[1]);
+NVR_CHECK_LINKAGE_DESC(kAnprLinkage[2]);
 NVR_CHECK_LINKAGE_DESC(kAnprLinkage[3]);
 
 }  // namespace
