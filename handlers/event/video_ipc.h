@@ -11,6 +11,7 @@
 #include "event/motion_core.h"
 #include "event/osd_mask.h"
 #include "event/osd_mask_core.h"
+#include "event/regional.h"
 #include "event/vca.h"
 #include "handler_kit.h"
 #include "ipc_router.h"
@@ -40,8 +41,8 @@ inline constexpr IpcAnswerRoute kOsdMaskAnswers[] = {
     {kCameraModelAnswer, kResultWord, on_get_ipc_model_type_cb},
     {kPrivacyEditAnswer, kResultWord, on_set_privacy_edit_cb},
 };
-using VideoRouter =
-    IpcRouter<kVideoAnswers, kOsdMaskAnswers, kVcaAnswers, kCameraAlarmAnswers, kFisheyeAnswers>;
+using VideoRouter = IpcRouter<kVideoAnswers, kOsdMaskAnswers, kVcaAnswers, kCameraAlarmAnswers,
+                              kFisheyeAnswers, kRegionalAnswers>;
 
 // Routes a core answer by its type to the module's writer; unknown types and answers
 // without a payload are ignored (the waiting handler then times out).
