@@ -33,10 +33,11 @@ JsonTree json_of(const std::string& out) {
   return JsonTree(out.size() >= kJson.size() ? out.substr(kJson.size()) : "");
 }
 
-std::vector<std::uint32_t> types_of(const std::vector<JournalEntry>& sent) {
-  std::vector<std::uint32_t> t;
-  for (const JournalEntry& e : sent) t.push_back(e.type);
-  return t;
+// The keys of an object in order, joined by commas.
+std::string keys_of(const JsonTree& tree) {
+  std::string joined;
+  for (const std::string& k : tree.keys()) joined += (joined.empty() ? "" : ",") + k;
+  return joined;
 }
 
 RegionalPcntEventRecord region_record(int channel, int region) {
@@ -81,24 +82,17 @@ TEST(RegionalPages, SaveSendsTheCameraRecordAndGetAnswersTheLinkage) {
   (void)web().sent();
   EXPECT_EQ(web().post("/6097", body), kJson + R"({ "res": 0 })");
   auto sent = web().sent();
-  ASSERT_EQ(types_of(sent), std::vector<std::uint32_t>{1221});
+  ASSERT_EQ(sent.size(), 1u);
+  ASSERT_EQ(sent[0].type, 1221u);
   const std::string rec = nvrtest::bytes_of(sent[0]);
   ASSERT_EQ(rec.size(), 26912u);
 
-  const std::string area = Bytes()
-                               .i32(1)
-                               .text(std::string(63, 'x'), 64)
-                               .text("1,2", 64)
-                               .i32(1)
-                               .i32(9)
-                               .i32(1)
-                               .i32(2)
-                               .i32(1)
-                               .i32(30);
-  const std::string head =
-      Bytes().i32(0).i32(5).i32(40).i32(1).i32(2).i32(3).i32(4).i32(5).i32(6).i32(7).i32(8).str() +
-      area + area + std::string(156, '\0') + Bytes().i32(1).zeros(152).str();
-  EXPECT_EQ(rec.substr(0, 668), head);  // the fifth and sixth regions are not read
+  Bytes area, head;
+  area.i32(1).text(std::string(63, 'x'), 64).text("1,2", 64);
+  for (int v : {1, 9, 1, 2, 1, 30}) area.i32(v);
+  for (int v : {0, 5, 40, 1, 2, 3, 4, 5, 6, 7, 8}) head.i32(v);
+  head.text(area.str() + area.str(), 312).zeros(156).i32(1).zeros(152);
+  EXPECT_EQ(rec.substr(0, 668), head.str());  // the fifth and sixth regions are not read
   EXPECT_EQ(rec.substr(668, 68), std::string(68, '\0'));
   for (int d = 0; d < 8; ++d) {
     const std::size_t row = 736 + d * 3272u;
@@ -119,34 +113,17 @@ TEST(RegionalPages, SaveSendsTheCameraRecordAndGetAnswersTheLinkage) {
   }
 
   JsonTree got = json_of(web().post("/6096", R"({"chnid":5})"));
-  EXPECT_EQ(got.keys(), (std::vector<std::string>{
-                            "result", "chnid", "sensitivity", "minObjX", "minObjY", "minObjWidth",
-                            "minObjHeight", "maxObjX", "maxObjY", "maxObjWidth", "maxObjHeight",
-                            "regional", "effective", "action"}));
+  EXPECT_EQ(keys_of(got),
+            "result,chnid,sensitivity,minObjX,minObjY,minObjWidth,minObjHeight,"
+            "maxObjX,maxObjY,maxObjWidth,maxObjHeight,regional,effective,action");
   EXPECT_EQ(got.text("chnid"), "5");
   EXPECT_EQ(json_object_array_length(got.at("regional")), 4u);
   ASSERT_EQ(json_object_array_length(got.at("action")), 4u);
   JsonTree action(json_object_to_json_string(json_object_array_get_idx(got.at("action"), 0)));
-  EXPECT_EQ(action.keys(), (std::vector<std::string>{"audible",
-                                                     "interval",
-                                                     "audioId",
-                                                     "email",
-                                                     "email_interval",
-                                                     "email_pic_enable",
-                                                     "tri_channels_pic",
-                                                     "ptz",
-                                                     "ptz_interval",
-                                                     "ptzParams",
-                                                     "white",
-                                                     "whiteInfo",
-                                                     "white_interval",
-                                                     "httpSche",
-                                                     "httpParams",
-                                                     "http_notification_interval",
-                                                     "alarmout_interval",
-                                                     "triAlarms",
-                                                     "triChannels",
-                                                     "triChnAlarms"}));
+  EXPECT_EQ(keys_of(action),
+            "audible,interval,audioId,email,email_interval,email_pic_enable,tri_channels_pic,ptz,"
+            "ptz_interval,ptzParams,white,whiteInfo,white_interval,httpSche,httpParams,"
+            "http_notification_interval,alarmout_interval,triAlarms,triChannels,triChnAlarms");
   EXPECT_EQ(action.text("interval"), "15");
   EXPECT_EQ(action.text("triAlarms"), "6");
   EXPECT_EQ(action.text("whiteInfo"), R"([{"chnid":3,"mode":1,"time":10}])");
