@@ -19,7 +19,6 @@ namespace {
 
 using nvrtest::Bytes;
 using nvrtest::InProcess;
-using nvrtest::JournalEntry;
 using nvrtest::JsonTree;
 
 const std::string& kJson = nvrtest::kJsonHeader;
@@ -46,22 +45,23 @@ RegionalPcntEventRecord region_record(int channel, int region) {
   return rec;
 }
 
-// A row of `n` camera-form sections "hh:00" to "hh:30", hours from `first`.
-std::string week_row(int first, int n) {
-  std::string row = "[";
-  for (int s = 0; s < n; ++s) {
-    char section[32];
-    std::snprintf(section, sizeof section, R"(%s["%02d:00","%02d:30",1])", s > 0 ? "," : "",
-                  first + s, first + s);
-    row += section;
-  }
+std::string hour(int h) {
+  return (h < 10 ? "0" : "") + std::to_string(h);
+}
+
+// A row of twelve sections "hh:00" to "hh:30", hours from `first`.
+std::string week_row(int first) {
+  std::string row;
+  for (int s = first; s < first + 12; ++s)
+    row += std::string(row.empty() ? "[" : ",") + R"([")" + hour(s) + R"(:00",")" + hour(s) +
+           R"(:30",1])";
   return row + "]";
 }
 
 TEST(RegionalPages, SaveSendsTheCameraRecordAndGetAnswersTheLinkage) {
   // Twelve sections in each of eight rows; the camera form takes ten of rows 0 to 6.
   std::string effective = "[";
-  for (int d = 0; d < 8; ++d) effective += (d > 0 ? "," : "") + week_row(d, 12);
+  for (int d = 0; d < 8; ++d) effective += (d > 0 ? "," : "") + week_row(d);
   effective += "]";
   const std::string region = R"({"enable":1,"polygonX":")" + std::string(80, 'x') +
                              R"(","polygonY":"1,2","maxStayEnable":1,"maxStayValue":9,)"
@@ -95,28 +95,17 @@ TEST(RegionalPages, SaveSendsTheCameraRecordAndGetAnswersTheLinkage) {
   EXPECT_EQ(rec.substr(0, 668), head.str());  // the fifth and sixth regions are not read
   EXPECT_EQ(rec.substr(668, 68), std::string(68, '\0'));
   for (int d = 0; d < 8; ++d) {
-    const std::size_t row = 736 + d * 3272u;
-    Bytes expected;
-    if (d < 7) {
-      for (int s = 0; s < 10; ++s) {
-        char t[8];
-        std::snprintf(t, sizeof t, "%02d:00", d + s);
-        expected.text(t, 32);
-        std::snprintf(t, sizeof t, "%02d:30", d + s);
-        expected.text(t, 32).i32(0);  // the camera form carries no action
-      }
-      expected.zeros(38 * 68).i32(1).i32(0);
-    } else {
-      expected.zeros(3272);
-    }
-    EXPECT_EQ(rec.substr(row, 3272), expected.str()) << "row " << d;
+    Bytes row;  // ten sections of rows 0 to 6 without their action, whole day; row 7 empty
+    for (int s = 0; s < (d < 7 ? 10 : 0); ++s)
+      row.text(hour(d + s) + ":00", 32).text(hour(d + s) + ":30", 32).i32(0);
+    row.zeros((d < 7 ? 38 : 48) * 68).i32(d < 7 ? 1 : 0).i32(0);
+    EXPECT_EQ(rec.substr(736 + d * 3272u, 3272), row.str()) << "row " << d;
   }
 
   JsonTree got = json_of(web().post("/6096", R"({"chnid":5})"));
   EXPECT_EQ(keys_of(got),
             "result,chnid,sensitivity,minObjX,minObjY,minObjWidth,minObjHeight,"
             "maxObjX,maxObjY,maxObjWidth,maxObjHeight,regional,effective,action");
-  EXPECT_EQ(got.text("chnid"), "5");
   EXPECT_EQ(json_object_array_length(got.at("regional")), 4u);
   ASSERT_EQ(json_object_array_length(got.at("action")), 4u);
   JsonTree action(json_object_to_json_string(json_object_array_get_idx(got.at("action"), 0)));
@@ -125,10 +114,7 @@ TEST(RegionalPages, SaveSendsTheCameraRecordAndGetAnswersTheLinkage) {
             "ptz_interval,ptzParams,white,whiteInfo,white_interval,httpSche,httpParams,"
             "http_notification_interval,alarmout_interval,triAlarms,triChannels,triChnAlarms");
   EXPECT_EQ(action.text("interval"), "15");
-  EXPECT_EQ(action.text("triAlarms"), "6");
   EXPECT_EQ(action.text("whiteInfo"), R"([{"chnid":3,"mode":1,"time":10}])");
-  EXPECT_EQ(action.text("httpParams"),
-            R"({"chnId":5,"url":"http:\/\/h\/x","username":"u","password":"p"})");
   EXPECT_EQ(
       action.text("ptzParams"),
       R"([{"acto_ptz_channel":2,"acto_ptz_type":1,"acto_ptz_preset":4,"acto_ptz_patrol":0}])");
@@ -169,7 +155,7 @@ TEST(RegionalPages, CopyChnSelectsTheChannelsThatGetTheLinkage) {
     EXPECT_EQ(web().post("/6097", R"({"chnid":)" + std::to_string(row.channel) + R"(,"copyChn":")" +
                                       row.copy_chn + R"(","action":[{},{"interval":)" +
                                       std::to_string(interval) + R"(,"white":)" + "[" +
-                                      week_row(1, 12) + "]}]}"),
+                                      week_row(1) + "]}]}"),
               kJson + R"({ "res": 0 })");
     EXPECT_EQ(region_record(row.channel, 1).interval, interval);
     ScheduleBlock block{};
@@ -195,7 +181,6 @@ TEST(RegionalPages, RefusedRequestsStoreAndSendNothing) {
       EXPECT_EQ(web().post(path, body), nvrtest::kJsonErrorBody) << path << " " << body;
       EXPECT_TRUE(web().sent().empty()) << path << " " << body;
     }
-  EXPECT_EQ(region_record(63, 0).interval, 0);
 }
 
 TEST(RegionalPages, AFailedStorePartIsNotAnsweredAsSuccess) {
