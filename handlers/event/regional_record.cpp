@@ -41,22 +41,19 @@ constexpr LinkageKey kRegionalGetter[] = {
 
 // The tables of region 0 carry no number, those of regions 1 to 3 their region number, as
 // the white-LED and HTTP tables the store already names.
-#define NVR_REGIONAL_TABLE(prefix, suffix) prefix "_" suffix
-#define NVR_REGIONAL_SCHEDULES(name, prefix)                                                       \
-  constexpr LinkageSchedule name[] = {                                                             \
-      {"audible", NVR_REGIONAL_TABLE(prefix, "audible_sche"), ScheduleCodec::kSecond},             \
-      {"email", NVR_REGIONAL_TABLE(prefix, "mail_sche"), ScheduleCodec::kSecond},                  \
-      {"ptz", NVR_REGIONAL_TABLE(prefix, "ptz_sche"), ScheduleCodec::kSecond},                     \
-      {"white", NVR_REGIONAL_TABLE(prefix, "whiteled_esche"), ScheduleCodec::kStandard},           \
-      {"httpSche", NVR_REGIONAL_TABLE(prefix, "http_notification_sche"), ScheduleCodec::kStandard, \
-       true},                                                                                      \
+#define NVR_REGIONAL_SCHEDULES(name, prefix)                                          \
+  constexpr LinkageSchedule name[] = {                                                \
+      {"audible", prefix "_audible_sche", ScheduleCodec::kSecond},                    \
+      {"email", prefix "_mail_sche", ScheduleCodec::kSecond},                         \
+      {"ptz", prefix "_ptz_sche", ScheduleCodec::kSecond},                            \
+      {"white", prefix "_whiteled_esche", ScheduleCodec::kStandard},                  \
+      {"httpSche", prefix "_http_notification_sche", ScheduleCodec::kStandard, true}, \
   }
 NVR_REGIONAL_SCHEDULES(kRegion0Schedules, "regional_pcnt");
 NVR_REGIONAL_SCHEDULES(kRegion1Schedules, "regional_pcnt1");
 NVR_REGIONAL_SCHEDULES(kRegion2Schedules, "regional_pcnt2");
 NVR_REGIONAL_SCHEDULES(kRegion3Schedules, "regional_pcnt3");
 #undef NVR_REGIONAL_SCHEDULES
-#undef NVR_REGIONAL_TABLE
 
 // The schedule kind numbers, by the JSON key of the description's schedule.
 struct ScheduleKindKey {
