@@ -224,7 +224,9 @@ int event_linkage_save(const EventLinkageDesc& desc, json_object* request, int c
     json_object* chn = member(request, "ptzChnId");
     json_object* type = member(request, "ptzType");
     json_object* params = member(request, "ptzParams");
-    if (chn != nullptr && type != nullptr && params != nullptr)
+    if (scope.ptz_own && params != nullptr)
+      r.ptz_stored = set_ptz_params_by_json(channel, desc.ptz_event_type, params) == 1;
+    else if (!scope.ptz_own && chn != nullptr && type != nullptr && params != nullptr)
       r.ptz_stored =
           set_ptz_params_by_json(json_object_get_int(chn), json_object_get_int(type), params) == 1;
   }

@@ -114,6 +114,9 @@ struct LinkageSaveScope {
   FieldKeys keys;    // overrides desc.scalar_keys when not empty
   bool http = true;  // "httpSche", "httpParams"
   bool ptz = true;   // "ptzChnId", "ptzType", "ptzParams"
+  // "ptzParams" alone, for the description's own event type and the save's channel: pages
+  // that send no "ptzChnId"/"ptzType", and cannot reach another kind's linkage through them.
+  bool ptz_own = false;
 };
 
 struct LinkageSaveResult {

@@ -10,6 +10,7 @@
 #include "event/motion_record.h"
 #include "event/osd_mask.h"
 #include "event/ptz_entries.h"
+#include "event/regional.h"
 #include "event/snapshot.h"
 #include "event/snapshot_record.h"
 #include "event/vca.h"
@@ -42,8 +43,8 @@ constexpr WebReq kRoutes[] = {
     {"/6093", on_set_volumedetect_info},
     {"/6094", on_get_videoloss_info},
     {"/6095", on_set_videoloss_info},
-    {"/6096", nullptr},
-    {"/6097", nullptr},
+    {"/6096", on_cgi_get_ipc_regional_info},
+    {"/6097", on_cgi_set_ipc_regional_info},
     {"/6098", on_get_motion_map},
     {"/6112", on_set_motion_dialog},
     {"/6113", on_set_motion_schedule_info},
@@ -135,8 +136,9 @@ constexpr WebReq kRoutes[] = {
 };
 
 constexpr const RecordKind* kKinds[] = {
-    &kMotionKind,     &kVideoLossKind, &kTriggerAlarmsKind, &kSnapshotScheduleKind, &kSnapshotKind,
-    &kSmartEventKind, &kCameraIoKind,  &kVolumeDetectKind,  &kAnprEventKind};
+    &kMotionKind,    &kVideoLossKind,        &kTriggerAlarmsKind, &kSnapshotScheduleKind,
+    &kSnapshotKind,  &kSmartEventKind,       &kCameraIoKind,      &kVolumeDetectKind,
+    &kAnprEventKind, &kRegionalPcntEventKind};
 constexpr int kLogParams[] = {kLogParamMotion, kLogParamVideoLoss, kLogParamCameraIo,
                               kLogParamVolumeDetect};
 

@@ -12,6 +12,7 @@
 #include "event/motion_core.h"
 #include "event/osd_mask.h"
 #include "event/osd_mask_core.h"
+#include "event/regional.h"
 #include "event/vca.h"
 #include "event/vca2.h"
 #include "handler_kit.h"
@@ -45,7 +46,7 @@ inline constexpr IpcAnswerRoute kOsdMaskAnswers[] = {
     {kPrivacyEditAnswer, kResultWord, on_set_privacy_edit_cb},
 };
 using VideoRouter = IpcRouter<kVideoAnswers, kOsdMaskAnswers, kVcaAnswers, kCameraAlarmAnswers,
-                              kFisheyeAnswers, kVca2Answers, kAnprAnswers>;
+                              kFisheyeAnswers, kVca2Answers, kAnprAnswers, kRegionalAnswers>;
 
 // Routes a core answer by its type to the module's writer; unknown types and answers
 // without a payload are ignored (the waiting handler then times out).

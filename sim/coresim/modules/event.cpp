@@ -381,6 +381,34 @@ std::vector<std::uint8_t> anpr_format(std::span<const std::uint8_t> request) {
   return out;
 }
 
+// Answer 6220: regional counting with the first of four regions drawn over the middle of
+// the picture (limits of 10 people and 60 seconds), and the camera detecting all week
+// (rows 0 to 6 whole days, as the camera form carries them).
+std::vector<std::uint8_t> regional_pcnt(std::span<const std::uint8_t> request) {
+  std::vector<std::uint8_t> out;
+  put_i32(out, 0);  // result: read
+  put_i32(out, requested_channel(request));
+  for (std::int32_t v : {50, 10, 10, 96, 96, 0, 0, 1920, 1080}) put_i32(out, v);
+  for (int r = 0; r < 4; ++r) {
+    const bool drawn = r == 0;
+    put_i32(out, drawn ? 1 : 0);
+    put_text(out, drawn ? "115,345,345,115" : "", 64);
+    put_text(out, drawn ? "65,65,195,195" : "", 64);
+    for (std::int32_t v : {1, 10, 0, 0, 1, 60}) put_i32(out, drawn ? v : 0);
+  }
+  put_text(out, "", 68);  // copy text and fill
+  for (int day = 0; day < 8; ++day) {
+    const bool week = day < 7;
+    put_text(out, week ? "00:00" : "", 32);
+    put_text(out, week ? "24:00" : "", 32);
+    put_i32(out, 0);
+    put_zero(out, 47 * 68);
+    put_i32(out, week ? 1 : 0);  // whole day: the row holds data
+    put_i32(out, 0);
+  }
+  return out;
+}
+
 constexpr NamedBuilder kEventBuilders[] = {
     {"motion_map", motion_map, "332-byte motion map of the requested channel (answer 8206)"},
     {"camera_osd", camera_osd, "848-byte camera OSD of the requested channel (answer 8211)"},
@@ -406,6 +434,7 @@ constexpr NamedBuilder kEventBuilders[] = {
     {"anpr_support", anpr_support, "12-byte plate recognition support (answer 8293)"},
     {"anpr_zoom", anpr_zoom, "12-byte zoom state of the requested camera (answer 6215)"},
     {"anpr_format", anpr_format, "228-byte plate format of the requested camera (answer 6207)"},
+    {"regional_pcnt", regional_pcnt, "26912-byte regional counting record (answer 6220)"},
 };
 
 }  // namespace
@@ -487,5 +516,8 @@ extern const CoreModule kCoreEvent = {"event", R"(# event module
 1207 builder=anpr_format
 1208 builder=status_ok
 1416 silent
+# Regional people counting: read, and set (result word, 0 = accepted).
+1220 builder=regional_pcnt
+1221 builder=status_ok
 )",
                                       kEventBuilders};
