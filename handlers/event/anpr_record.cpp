@@ -123,7 +123,7 @@ int read_anpr_event(const char* store, AnprEventRecord* record, int channel, int
 
 int write_anpr_event(const char* store, AnprEventRecord* record, int mode) {
   if (record == nullptr || !channel_valid(record->chn) || !anpr_mode_valid(mode)) return -1;
-  record->mode = mode;
+  record->instance = mode;
   return store_write(store, *record);
 }
 

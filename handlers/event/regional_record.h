@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "event/instance_linkage_record.h"
 #include "event_linkage.h"
 #include "field_table.h"
 #include "kind_store.h"
@@ -27,57 +28,15 @@ inline constexpr int kRegionalSchedulePtz = 3;
 inline constexpr int kRegionalScheduleWhite = 4;
 inline constexpr int kRegionalScheduleHttp = 6;
 
-// The linkage of one region of one channel. Layout chosen for the store's 328 bytes: the
-// integers, the four 65-byte texts, room to grow.
-struct RegionalPcntEventRecord {
-  int32_t chn;
-  int32_t region;
-  uint32_t trigger_mask;  // bit i: character i (0 to 31) of tri_channels is "1"
-  int32_t tri_alarms;
-  int32_t interval;
-  int32_t email_interval;
-  int32_t email_pic_enable;
-  int32_t ptz_interval;
-  int32_t alarmout_interval;
-  int32_t white_interval;
-  int32_t audio_id;
-  int32_t http_interval;
-  char tri_channels[65];
-  char tri_channels_pic[65];
-  char tri_chn_alarm0[65];  // camera alarm-output selection, texts 0 and 1
-  char tri_chn_alarm1[65];
-  unsigned char reserved[20];
+// The linkage of one region of one channel; the page has no switch of its own ("enable"
+// stays 0).
+struct RegionalPcntEventTag {
+  static constexpr const char* name = "regional_pcnt_event";
+  static constexpr const char* column = "region";
+  static constexpr int first = 0;
+  static constexpr int last = kRegionalRegions - 1;
 };
-static_assert(sizeof(RegionalPcntEventRecord) == 328);
-static_assert(offsetof(RegionalPcntEventRecord, tri_channels) == 48);
-static_assert(std::is_trivially_copyable_v<RegionalPcntEventRecord>);
-
-inline constexpr FieldDesc kRegionalPcntEventFields[] = {
-    NVR_FIELD(RegionalPcntEventRecord, chn, nullptr),
-    NVR_FIELD(RegionalPcntEventRecord, region, nullptr),
-    NVR_FIELD(RegionalPcntEventRecord, trigger_mask, nullptr),
-    NVR_FIELD(RegionalPcntEventRecord, interval, "interval"),
-    NVR_FIELD(RegionalPcntEventRecord, audio_id, "audioId"),
-    NVR_FIELD(RegionalPcntEventRecord, email_interval, "email_interval"),
-    NVR_FIELD(RegionalPcntEventRecord, email_pic_enable, "email_pic_enable"),
-    NVR_FIELD(RegionalPcntEventRecord, tri_channels_pic, "tri_channels_pic"),
-    NVR_FIELD(RegionalPcntEventRecord, ptz_interval, "ptz_interval"),
-    NVR_FIELD(RegionalPcntEventRecord, white_interval, "white_interval"),
-    NVR_FIELD(RegionalPcntEventRecord, http_interval, "http_notification_interval"),
-    NVR_FIELD(RegionalPcntEventRecord, alarmout_interval, "alarmout_interval"),
-    NVR_FIELD(RegionalPcntEventRecord, tri_alarms, "triAlarms"),
-    NVR_FIELD(RegionalPcntEventRecord, tri_channels, "triChannels"),
-    NVR_FIELD(RegionalPcntEventRecord, tri_chn_alarm0, nullptr),
-    NVR_FIELD(RegionalPcntEventRecord, tri_chn_alarm1, nullptr),
-    NVR_FIELD(RegionalPcntEventRecord, reserved, nullptr),
-};
-inline constexpr RecordKind kRegionalPcntEventKind{
-    .name = "regional_pcnt_event",
-    NVR_KIND_FIELDS(RegionalPcntEventRecord, kRegionalPcntEventFields),
-    .key = {"chn", 0, kMaxChannels - 1},
-    .key2 = {"region", 0, kRegionalRegions - 1}};
-static_assert(record_kind_is_valid(kRegionalPcntEventKind));
-NVR_STORE_KIND(RegionalPcntEventRecord, kRegionalPcntEventKind);
+NVR_INSTANCE_LINKAGE_KIND(RegionalPcntEventRecord, kRegionalPcntEventKind, RegionalPcntEventTag);
 
 // Region r's description, r = 0 to 3.
 extern const EventLinkageDesc kRegionalLinkage[kRegionalRegions];

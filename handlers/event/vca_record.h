@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "event/instance_linkage_record.h"
 #include "event_linkage.h"
 #include "field_table.h"
 #include "kind_store.h"
@@ -23,58 +24,14 @@ constexpr bool smart_event_valid(int64_t event) {
   return event >= 0 && event < kSmartEvents;
 }
 
-// The recorder-side linkage of one smart event of one channel. Layout chosen for the
-// store's 328 bytes: the integers, the four 65-byte texts, room to grow.
-struct SmartEventRecord {
-  int32_t chn;
-  int32_t event;
-  int32_t enable;
-  uint32_t trigger_mask;  // bit i: character i (0 to 31) of tri_channels is "1"
-  int32_t tri_alarms;
-  int32_t interval;
-  int32_t email_interval;
-  int32_t email_pic_enable;
-  int32_t ptz_interval;
-  int32_t alarmout_interval;
-  int32_t white_interval;
-  int32_t audio_id;
-  int32_t http_interval;
-  char tri_channels[65];
-  char tri_channels_pic[65];
-  char tri_chn_alarm0[65];  // camera alarm-output selection, texts 0 and 1
-  char tri_chn_alarm1[65];
-  unsigned char reserved[16];
+// The recorder-side linkage of one smart event of one channel.
+struct SmartEventTag {
+  static constexpr const char* name = "smart_event";
+  static constexpr const char* column = "event";
+  static constexpr int first = 0;
+  static constexpr int last = kSmartEvents - 1;
 };
-static_assert(sizeof(SmartEventRecord) == 328);
-static_assert(offsetof(SmartEventRecord, tri_channels) == 52);
-static_assert(std::is_trivially_copyable_v<SmartEventRecord>);
-
-inline constexpr FieldDesc kSmartEventFields[] = {
-    NVR_FIELD(SmartEventRecord, chn, "chnid"),
-    NVR_FIELD(SmartEventRecord, event, nullptr),
-    NVR_FIELD(SmartEventRecord, enable, "enable").range(0, 1),
-    NVR_FIELD(SmartEventRecord, trigger_mask, nullptr),
-    NVR_FIELD(SmartEventRecord, tri_alarms, "triAlarms").range(0, INT32_MAX),
-    NVR_FIELD(SmartEventRecord, interval, "interval").range(0, INT32_MAX),
-    NVR_FIELD(SmartEventRecord, email_interval, "email_interval"),
-    NVR_FIELD(SmartEventRecord, email_pic_enable, "email_pic_enable"),
-    NVR_FIELD(SmartEventRecord, tri_channels_pic, "tri_channels_pic"),
-    NVR_FIELD(SmartEventRecord, ptz_interval, "ptz_interval"),
-    NVR_FIELD(SmartEventRecord, alarmout_interval, "alarmout_interval"),
-    NVR_FIELD(SmartEventRecord, tri_channels, "triChannels"),
-    NVR_FIELD(SmartEventRecord, white_interval, "white_interval"),
-    NVR_FIELD(SmartEventRecord, audio_id, "audioId"),
-    NVR_FIELD(SmartEventRecord, http_interval, "http_notification_interval"),
-    NVR_FIELD(SmartEventRecord, tri_chn_alarm0, nullptr),
-    NVR_FIELD(SmartEventRecord, tri_chn_alarm1, nullptr),
-    NVR_FIELD(SmartEventRecord, reserved, nullptr),
-};
-inline constexpr RecordKind kSmartEventKind{.name = "smart_event",
-                                            NVR_KIND_FIELDS(SmartEventRecord, kSmartEventFields),
-                                            .key = {"chn", 0, kMaxChannels - 1},
-                                            .key2 = {"event", 0, kSmartEvents - 1}};
-static_assert(record_kind_is_valid(kSmartEventKind));
-NVR_STORE_KIND(SmartEventRecord, kSmartEventKind);
+NVR_INSTANCE_LINKAGE_KIND(SmartEventRecord, kSmartEventKind, SmartEventTag);
 
 // Event e's description, e = 0 to 8.
 extern const EventLinkageDesc kSmartEventLinkage[kSmartEvents];
