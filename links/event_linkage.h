@@ -67,6 +67,33 @@ struct LinkageKey {
   const char* field = nullptr;  // kField only: a field name other than the key's own
 };
 
+// The "action" object of the camera-side event pages (POS, face capture, regional
+// counting), in its answer order. The regional page's objects start after "effective": its
+// detection schedule travels to the camera instead.
+inline constexpr LinkageKey kActionObjectGetter[] = {
+    {"effective", LinkageValue::kSchedule},
+    {"audible", LinkageValue::kSchedule},
+    {"interval"},
+    {"audioId"},
+    {"email", LinkageValue::kSchedule},
+    {"email_interval"},
+    {"email_pic_enable"},
+    {"tri_channels_pic"},
+    {"ptz", LinkageValue::kSchedule},
+    {"ptz_interval"},
+    {"ptzParams", LinkageValue::kPtzParams},
+    {"white", LinkageValue::kSchedule},
+    {"whiteInfo", LinkageValue::kWhiteInfo},
+    {"white_interval"},
+    {"httpSche", LinkageValue::kSchedule},
+    {"httpParams", LinkageValue::kHttpParams},
+    {"http_notification_interval"},
+    {"alarmout_interval"},
+    {"triAlarms"},
+    {"triChannels"},
+    {"triChnAlarms", LinkageValue::kAlarmOutTexts},
+};
+
 // The payload of a notice to the core (all sent without waiting).
 enum class NoticeForm : uint8_t {
   kNone,          // the kind sends no such notice

@@ -67,31 +67,6 @@ constexpr auto kActionKeys = pick_keys(
                         "tri_channels_pic", "triChannels", "ptz_interval", "alarmout_interval",
                         "white_interval", "http_notification_interval"});
 
-// "/2073"'s action object, in its answer order.
-constexpr LinkageKey kActionGetter[] = {
-    {"effective", LinkageValue::kSchedule},
-    {"audible", LinkageValue::kSchedule},
-    {"interval"},
-    {"audioId"},
-    {"email", LinkageValue::kSchedule},
-    {"email_interval"},
-    {"email_pic_enable"},
-    {"tri_channels_pic"},
-    {"ptz", LinkageValue::kSchedule},
-    {"ptz_interval"},
-    {"ptzParams", LinkageValue::kPtzParams},
-    {"white", LinkageValue::kSchedule},
-    {"whiteInfo", LinkageValue::kWhiteInfo},
-    {"white_interval"},
-    {"httpSche", LinkageValue::kSchedule},
-    {"httpParams", LinkageValue::kHttpParams},
-    {"http_notification_interval"},
-    {"alarmout_interval"},
-    {"triAlarms"},
-    {"triChannels"},
-    {"triChnAlarms", LinkageValue::kAlarmOutTexts},
-};
-
 constexpr const FieldDesc* kAlarmOut0 = field_named(kFeatureEventKind, "tri_chn_alarm0");
 constexpr const FieldDesc* kAlarmOut1 = field_named(kFeatureEventKind, "tri_chn_alarm1");
 
@@ -120,7 +95,7 @@ constexpr EventLinkageDesc kPosLinkage{
     .trigger_text_field = field_named(kFeatureEventKind, "triChannels"),
     .trigger_mask_field = field_named(kFeatureEventKind, "trigger_mask"),
     .alarm_out_fields = {kAlarmOut0, kAlarmOut1},
-    .getter = kActionGetter,
+    .getter = kActionObjectGetter,
 };
 NVR_CHECK_LINKAGE_DESC(kPosLinkage);
 
@@ -135,6 +110,6 @@ constexpr EventLinkageDesc kFaceLinkage{
     .trigger_text_field = field_named(kFeatureEventKind, "triChannels"),
     .trigger_mask_field = field_named(kFeatureEventKind, "trigger_mask"),
     .alarm_out_fields = {kAlarmOut0, kAlarmOut1},
-    .getter = kActionGetter,
+    .getter = kActionObjectGetter,
 };
 NVR_CHECK_LINKAGE_DESC(kFaceLinkage);

@@ -3,6 +3,7 @@
 #include "event/regional_record.h"
 
 #include <cstring>
+#include <span>
 
 #include "handler_kit.h"
 
@@ -16,28 +17,7 @@ constexpr auto kRegionalSaveKeys =
                "triAlarms", "triChannels"});
 
 // One region's "action" object, in its answer order.
-constexpr LinkageKey kRegionalGetter[] = {
-    {"audible", LinkageValue::kSchedule},
-    {"interval"},
-    {"audioId"},
-    {"email", LinkageValue::kSchedule},
-    {"email_interval"},
-    {"email_pic_enable"},
-    {"tri_channels_pic"},
-    {"ptz", LinkageValue::kSchedule},
-    {"ptz_interval"},
-    {"ptzParams", LinkageValue::kPtzParams},
-    {"white", LinkageValue::kSchedule},
-    {"whiteInfo", LinkageValue::kWhiteInfo},
-    {"white_interval"},
-    {"httpSche", LinkageValue::kSchedule},
-    {"httpParams", LinkageValue::kHttpParams},
-    {"http_notification_interval"},
-    {"alarmout_interval"},
-    {"triAlarms"},
-    {"triChannels"},
-    {"triChnAlarms", LinkageValue::kAlarmOutTexts},
-};
+constexpr std::span<const LinkageKey> kRegionalGetter = std::span(kActionObjectGetter).subspan(1);
 
 // The tables of region 0 carry no number, those of regions 1 to 3 their region number, as
 // the white-LED and HTTP tables the store already names.
