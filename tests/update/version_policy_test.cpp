@@ -279,8 +279,10 @@ TEST_F(VersionCheckTest, ModelLineIsReadToItsFirst63Characters) {
     std::string line;
     int model;
   };
-  const Case cases[] = {
-      {"KRT4420", 1}, {pad.substr(0, 56) + "KRT4420", 1}, {pad + "KRT4420", 0}, {"KRT442", 0}};
+  const Case cases[] = {{"KRT4420", 1},
+                        {pad.substr(0, 56).append("KRT4420"), 1},
+                        {std::string(pad).append("KRT4420"), 0},
+                        {"KRT442", 0}};
   for (const Case& c : cases) {
     ASSERT_TRUE(flashsim::save_board_settings(root_.path(), {c.line, true, 0x4D, true, 0}));
     EXPECT_EQ(query_board_model(), c.model) << c.line;

@@ -91,7 +91,7 @@ TEST(UpgradeTexts, ResetFlagAndChannelMask) {
   EXPECT_EQ(upgrade_reset_flag("temp & a=1 reset=1"), 0);  // after white space: not the query
   EXPECT_EQ(upgrade_reset_flag("temp & RESET"), 0);
   EXPECT_EQ(upgrade_reset_flag("temp"), 0);
-  EXPECT_EQ(upgrade_reset_flag((std::string("temp & ") + std::string(5000, 'x') + "reset").c_str()),
+  EXPECT_EQ(upgrade_reset_flag(std::string("temp & ").append(5000, 'x').append("reset").c_str()),
             0);  // beyond what a query holds
   EXPECT_EQ(upgrade_channel_mask("1010"), 0x5u);
   EXPECT_EQ(upgrade_channel_mask("11x1"), 0x3u);
