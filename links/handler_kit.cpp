@@ -349,3 +349,15 @@ int record_columns_from_json(const FieldKeys& columns, json_object* array, void*
 
 void drop_core_answer(void* /*context*/, const std::uint32_t* /*header_words*/,
                       const void* /*payload*/) {}
+
+int answer_fields(const RecordKind& kind, const void* record) {
+  json_object* object = json_object_new_object();
+  (void)record_to_json(kind, record, object);
+  return answer_json(object);
+}
+
+int answer_fields(const FieldKeys& keys, const void* record) {
+  json_object* object = json_object_new_object();
+  (void)record_to_json(keys, record, object);
+  return answer_json(object);
+}

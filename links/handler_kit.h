@@ -20,6 +20,7 @@
 #include <optional>
 #include <type_traits>
 
+#include "cgi_ipc.h"
 #include "cgi_response.h"
 #include "dvsocket.h"
 #include "field_json.h"
@@ -103,6 +104,20 @@ int answer_text(const char* text, int flag = 1);
 int answer_body(int kind, const char* body, int flag = 1);
 // The error body of `kind` (kCgiText or kCgiJson).
 int answer_error(int kind);
+
+// One record as JSON through a kind's table or a pick, answered as answer_json does.
+int answer_fields(const RecordKind& kind, const void* record);
+int answer_fields(const FieldKeys& keys, const void* record);
+
+// The first record of a core answer as JSON through `keys` (a kind or a pick), answered; the
+// error body of `error_kind` when the answer holds no whole record.
+template <class Rec, class Keys>
+int answer_record_json(const Keys& keys, int count, const void* payload,
+                       int error_kind = kCgiJson) {
+  auto rec = ipc_record<Rec>(payload, count, 0);
+  if (!rec) return answer_error(error_kind);
+  return answer_fields(keys, &*rec);
+}
 
 // ---- A module's link to the core ------------------------------------------------------------
 

@@ -60,16 +60,6 @@ int answer_res(int count, const void* payload) {
   return answer_json(out);
 }
 
-// The first record of an answer as JSON through its kind's table.
-template <class Rec>
-int answer_record(const RecordKind& kind, int count, const void* payload) {
-  auto rec = ipc_record<Rec>(payload, count, 0);
-  if (!rec) return answer_error(kCgiJson);
-  json_object* out = json_object_new_object();
-  (void)record_to_json(kind, &*rec, out);
-  return answer_json(out);
-}
-
 uint64_t channel_bit(int32_t channel) {
   return uint64_t{1} << channel;
 }
@@ -122,19 +112,19 @@ int on_cgi_res_cb(int count, const void* payload) {
 }
 
 int on_get_ipc_type_cb(int count, const void* payload) {
-  return answer_record<ChannelModelEntry>(kChannelModelKind, count, payload);
+  return answer_record_json<ChannelModelEntry>(kChannelModelKind, count, payload);
 }
 
 int on_get_watermark_cb(int count, const void* payload) {
-  return answer_record<Watermark>(kWatermarkKind, count, payload);
+  return answer_record_json<Watermark>(kWatermarkKind, count, payload);
 }
 
 int on_get_event_stream_cb(int count, const void* payload) {
-  return answer_record<EventStream>(kEventStreamKind, count, payload);
+  return answer_record_json<EventStream>(kEventStreamKind, count, payload);
 }
 
 int on_get_lpr_night_mode_cb(int count, const void* payload) {
-  return answer_record<NightModeAnswer>(kNightModeKind, count, payload);
+  return answer_record_json<NightModeAnswer>(kNightModeKind, count, payload);
 }
 
 // {"res", "support", "supportMode", "supportInputMode", "options": [{"encodeValue",
@@ -182,11 +172,11 @@ int on_set_ipc_audio_info_cb(int count, const void* payload) {
 }
 
 int on_get_ipc_system_info_cb(int count, const void* payload) {
-  return answer_record<IpcSystemInfo>(kIpcSystemInfoKind, count, payload);
+  return answer_record_json<IpcSystemInfo>(kIpcSystemInfoKind, count, payload);
 }
 
 int on_get_ipc_custom_param_cb(int count, const void* payload) {
-  return answer_record<CustomParamAnswer>(kCustomParamKind, count, payload);
+  return answer_record_json<CustomParamAnswer>(kCustomParamKind, count, payload);
 }
 
 // "chnid=<mask>", "status<i>=<status>" of each set channel 0 to 15, "chnMask=<16 chars>".

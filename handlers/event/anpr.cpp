@@ -66,17 +66,6 @@ std::optional<int> format_channel(json_object* format, int channel) {
                                                  : std::optional<int>(channel);
 }
 
-template <class Rec>
-int answer_record(const RecordKind& kind, const void* payload, int count) {
-  auto rec = std::make_unique<Rec>();
-  auto copy = ipc_record<Rec>(payload, count, 0);
-  if (!copy) return -1;
-  *rec = *copy;
-  json_object* o = json_object_new_object();
-  (void)record_to_json(kind, rec.get(), o);
-  return answer_json(o);
-}
-
 }  // namespace
 
 // ---- Linkage of the list modes ------------------------------------------------------------------
@@ -184,7 +173,7 @@ int on_set_anpr_settings(char* text) {
 }
 
 int on_get_anpr_settings_cb(int count, const void* payload) {
-  return answer_record<AnprSettingsRecord>(kAnprSettingsKind, payload, count);
+  return answer_record_json<AnprSettingsRecord>(kAnprSettingsKind, count, payload);
 }
 
 // ---- Support and zoom state ---------------------------------------------------------------------
@@ -194,7 +183,7 @@ int on_get_anpr_support_anpr(char* text) {
 }
 
 int on_get_anpr_support_anpr_cb(int count, const void* payload) {
-  return answer_record<AnprSupportAnswer>(kAnprSupportKind, payload, count);
+  return answer_record_json<AnprSupportAnswer>(kAnprSupportKind, count, payload);
 }
 
 int on_get_ipc_zoom_state(char* text) {
@@ -202,7 +191,7 @@ int on_get_ipc_zoom_state(char* text) {
 }
 
 int on_get_ipc_zoom_state_cb(int count, const void* payload) {
-  return answer_record<AnprZoomAnswer>(kAnprZoomKind, payload, count);
+  return answer_record_json<AnprZoomAnswer>(kAnprZoomKind, count, payload);
 }
 
 // ---- Plate format (wildcards) -------------------------------------------------------------------

@@ -86,19 +86,11 @@ int on_get_volumedetect_info(char* text) {
 }
 
 int on_get_cameraio_info_cb(int count, const void* payload) {
-  auto rec = ipc_record<CameraIoAnswer>(payload, count, 0);
-  if (!rec) return answer_error(kCgiJson);
-  json_object* o = json_object_new_object();
-  (void)record_to_json(kCameraIoAnswerKind, &*rec, o);
-  return answer_json(o);
+  return answer_record_json<CameraIoAnswer>(kCameraIoAnswerKind, count, payload);
 }
 
 int on_get_volumedetect_info_cb(int count, const void* payload) {
-  auto rec = ipc_record<VolumeDetectAnswer>(payload, count, 0);
-  if (!rec) return answer_error(kCgiJson);
-  json_object* o = json_object_new_object();
-  (void)record_to_json(kVolumeDetectAnswerKind, &*rec, o);
-  return answer_json(o);
+  return answer_record_json<VolumeDetectAnswer>(kVolumeDetectAnswerKind, count, payload);
 }
 
 int on_set_cameraio_info(char* text) {

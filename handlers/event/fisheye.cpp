@@ -30,11 +30,7 @@ int on_get_fisheye_info(char* text) {
 }
 
 int on_get_fisheye_info_cb(int count, const void* payload) {
-  auto rec = ipc_record<FisheyeRecord>(payload, count, 0);
-  if (!rec) return answer_error(kCgiText);
-  json_object* o = json_object_new_object();
-  (void)record_to_json(kFisheyeAnswerKeys, &*rec, o);
-  return answer_json(o);
+  return answer_record_json<FisheyeRecord>(kFisheyeAnswerKeys, count, payload, kCgiText);
 }
 
 int on_cgi_set_fisheye_mode(char* text) {
@@ -60,11 +56,7 @@ int on_cgi_check_fisheye_info(char* text) {
 }
 
 int on_cgi_check_fisheye_info_cb(int count, const void* payload) {
-  auto rec = ipc_record<FisheyeSupport>(payload, count, 0);
-  if (!rec) return answer_error(kCgiJson);
-  json_object* o = json_object_new_object();
-  (void)record_to_json(kFisheyeSupportKind, &*rec, o);
-  return answer_json(o);
+  return answer_record_json<FisheyeSupport>(kFisheyeSupportKind, count, payload);
 }
 
 int on_cgi_set_fisheye_info(char* text) {
