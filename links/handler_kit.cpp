@@ -361,3 +361,10 @@ int answer_fields(const FieldKeys& keys, const void* record) {
   (void)record_to_json(keys, record, object);
   return answer_json(object);
 }
+
+int refuse(int kind, const char* what, const char* why) {
+  std::fprintf(stderr, "%s: %s\n", what != nullptr ? what : "request",
+               why != nullptr ? why : "refused");
+  cgi_error_to_webserver(kind);
+  return -1;
+}

@@ -93,6 +93,10 @@ void write_ok();
 void write_record_list(const char* key, const RecordKind& kind, const void* records, int count);
 void write_record_list(const char* key, const FieldKeys& pick, const void* records, int count);
 
+// A refused request from the handler side: `what` and `why` (fixed texts, never request
+// text) to standard error, then the error body of `kind`. -1, for `return refuse(...)`.
+int refuse(int kind, const char* what, const char* why);
+
 // ---- Writing the response from an answer callback --------------------------------------------
 // Each claims the response first and writes nothing when another writer already did; after
 // writing it sets g_callback_done to `flag`. 0 when written, -1 otherwise.

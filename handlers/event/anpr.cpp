@@ -23,16 +23,11 @@ constexpr auto kEnableKey = pick_keys(kAnprEventKind, {"enable"});
 constexpr auto kFormatKeys = pick_keys(kAnprFormatKind, {"chnid", "filter", "maxPlateCharNum"});
 constexpr auto kWildcardColumns = pick_keys(kAnprFormatKind, {"enable", "cr_count", "format"});
 
-int json_error() {
-  cgi_error_to_webserver(kCgiJson);
-  return -1;
-}
-
 // A getter's {"chnid"}: the channel sent as one int32 and the answer awaited.
 int query_channel(const char* text, int type) {
   Json tree = request_object(text);
   auto channel = channel_from_json(tree.get(), "chnid");
-  if (!channel) return json_error();
+  if (!channel) return refuse(kCgiJson, "plate recognition", "\"chnid\" is no channel");
   kVideoCore.query(type, int32_t{*channel}, kCgiJson);
   return 0;
 }
@@ -75,7 +70,8 @@ int on_get_anpr_mode_params(char* text) {
   auto request = mode_request(tree.get());
   Json answer(request ? event_linkage_json(*anpr_linkage(request->mode), request->channel)
                       : nullptr);
-  if (answer == nullptr) return json_error();
+  if (answer == nullptr)
+    return refuse(kCgiJson, "plate mode linkage", "bad \"chnid\" or \"mode\", or unreadable");
   write_json(answer.get());
   return 0;
 }
@@ -87,7 +83,8 @@ int on_set_anpr_mode_params(char* text) {
   const bool has_enable = json_member(tree.get(), "enable") != nullptr;
   if (!request || (dialog != nullptr && !json_object_is_type(dialog, json_type_object)) ||
       (has_enable && !json_whole_int_in(tree.get(), "enable", 0, 1)))
-    return json_error();
+    return refuse(kCgiJson, "plate mode linkage",
+                  "bad \"chnid\", \"mode\", \"dialog\" or \"enable\"");
   const auto [channel, mode] = *request;
 
   AnprEventRecord rec{};
@@ -126,14 +123,14 @@ int on_get_anpr_settings(char* text) {
 int on_set_anpr_settings(char* text) {
   Json tree = request_object(text);
   auto channel = channel_from_json(tree.get(), "chnid");
-  if (!channel) return json_error();
+  if (!channel) return refuse(kCgiJson, "plate recognition", "\"chnid\" is no channel");
   json_object* dialog = json_member(tree.get(), "dialog");
   json_object* format_data = json_member(tree.get(), "formatData");
   std::optional<int> format_chn = format_channel(format_data, *channel);
   if ((dialog != nullptr && !json_object_is_type(dialog, json_type_object)) ||
       (format_data != nullptr &&
        (!json_object_is_type(format_data, json_type_object) || !format_chn)))
-    return json_error();
+    return refuse(kCgiJson, "plate recognition settings", "bad \"dialog\" or \"formatData\"");
 
   // 1. The recognition's own linkage (mode -1).
   if (dialog != nullptr) {
@@ -145,7 +142,7 @@ int on_set_anpr_settings(char* text) {
     if (rc != 0) {
       std::fprintf(stderr, "plate recognition linkage of channel %d: a store call failed\n",
                    *channel);
-      return json_error();
+      return refuse(kCgiJson, "plate recognition settings", "linkage not stored");
     }
   }
 
@@ -203,7 +200,7 @@ int on_get_ipc_anpr_wildcards(char* text) {
 int on_set_ipc_anpr_wildcards(char* text) {
   Json tree = request_object(text);
   auto channel = channel_from_json(tree.get(), "chnid");
-  if (!channel) return json_error();
+  if (!channel) return refuse(kCgiJson, "plate recognition", "\"chnid\" is no channel");
   AnprFormatRecord rec;
   format_from_json(tree.get(), *channel, &rec);
   kVideoCore.query(kAnprFormatSet, rec, kCgiJson);

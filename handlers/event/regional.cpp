@@ -29,11 +29,6 @@ constexpr auto kRegionalSetKeys = pick_keys(
     kRegionalKind, {"sensitivity", "minObjX", "minObjY", "minObjWidth", "minObjHeight", "maxObjX",
                     "maxObjY", "maxObjWidth", "maxObjHeight", "regional", "copyChn"});
 
-int json_error() {
-  cgi_error_to_webserver(kCgiJson);
-  return -1;
-}
-
 // Stores the linkage of each region that "action" carries (element r for region r, at
 // most four, up to the first missing element) and copies it to the channels of `mask`.
 // Every region is tried; false when a store part of any failed.
@@ -67,7 +62,7 @@ int json_error() {
 int on_cgi_get_ipc_regional_info(char* text) {
   Json tree = request_object(text);
   auto channel = channel_from_json(tree.get(), "chnid");
-  if (!channel) return json_error();
+  if (!channel) return refuse(kCgiJson, "regional counting", "\"chnid\" is no channel");
   kVideoCore.query(kRegionalGet, int32_t{*channel}, kCgiJson);
   return 0;
 }
@@ -75,7 +70,7 @@ int on_cgi_get_ipc_regional_info(char* text) {
 int on_cgi_set_ipc_regional_info(char* text) {
   Json tree = request_object(text);
   auto channel = channel_from_json(tree.get(), "chnid");
-  if (!channel) return json_error();
+  if (!channel) return refuse(kCgiJson, "regional counting", "\"chnid\" is no channel");
   auto rec = std::make_unique<RegionalRecord>();
   *rec = RegionalRecord{};
   (void)record_from_json(kRegionalSetKeys, tree.get(), rec.get());
@@ -84,7 +79,8 @@ int on_cgi_set_ipc_regional_info(char* text) {
 
   // The channel's own linkage is never its own copy target.
   const uint64_t mask = get_channel_mask(rec->copy_chn) & ~(uint64_t{1} << *channel);
-  if (!save_actions(tree.get(), *channel, mask)) return json_error();
+  if (!save_actions(tree.get(), *channel, mask))
+    return refuse(kCgiJson, "regional counting", "a linkage part was not stored");
   kVideoCore.query(kRegionalSet, *rec, kCgiJson);
   return 0;
 }

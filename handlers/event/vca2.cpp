@@ -35,12 +35,6 @@ constexpr auto kSettings2Box =
                                   "maxStartY", "maxWidth", "maxHeight"});
 constexpr auto kSettings2Frame = pick_keys(kVcaSettings2Kind, {"width", "height"});
 
-int json_error(const char* path, const char* why) {
-  std::fprintf(stderr, "%s: %s\n", path, why);
-  cgi_error_to_webserver(kCgiJson);
-  return -1;
-}
-
 // The elements of tree[key] when it is an array: at most `capacity` of them.
 std::size_t array_count(json_object* tree, const char* key, std::size_t capacity) {
   json_object* array = json_member(tree, key);
@@ -58,9 +52,9 @@ int on_get_ipc_vca_line2(char* text) {
 
 int on_set_ipc_vca_line2(char* text) {
   Json tree = request_object(text);
-  if (tree == nullptr) return json_error("/6193", "the body is no JSON object");
+  if (tree == nullptr) return refuse(kCgiJson, "/6193", "the body is no JSON object");
   auto channel = channel_from_json(tree.get(), "chnid");
-  if (!channel) return json_error("/6193", "\"chnid\" is no channel");
+  if (!channel) return refuse(kCgiJson, "/6193", "\"chnid\" is no channel");
   VcaLine2Record rec{};
   (void)record_from_json(kLine2Set, tree.get(), &rec);  // "line" stops at four entries
   rec.chnid = *channel;
@@ -100,9 +94,9 @@ int on_get_ipc_vca_settings2(char* text) {
 
 int on_set_ipc_vca_settings2(char* text) {
   Json tree = request_object(text);
-  if (tree == nullptr) return json_error("/6195", "the body is no JSON object");
+  if (tree == nullptr) return refuse(kCgiJson, "/6195", "the body is no JSON object");
   auto channel = channel_from_json(tree.get(), "chnid");
-  if (!channel) return json_error("/6195", "\"chnid\" is no channel");
+  if (!channel) return refuse(kCgiJson, "/6195", "\"chnid\" is no channel");
   VcaSettings2Record rec{};
   (void)record_from_json(kSettings2Set, tree.get(), &rec);
   rec.chnid = *channel;
