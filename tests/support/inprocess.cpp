@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -92,7 +93,9 @@ std::vector<JournalEntry> InProcess::sent() {
   cgi_stop_ipc(rc);
   const auto self = static_cast<std::uint32_t>(getpid());
   std::vector<JournalEntry> got;
-  for (int tries = 0; tries < 1000; ++tries) {
+  // Only a message still on its way costs waiting; a loaded machine may need seconds.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < deadline) {
     got.clear();
     std::uint32_t marker = 0;
     for (const JournalEntry& e : core().journal()) {
